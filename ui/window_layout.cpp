@@ -1,0 +1,250 @@
+#include "ui/window_layout.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <algorithm>
+
+namespace nadeshiro::ui {
+
+namespace {
+
+template <typename F>
+F UserFunction(const char* name)
+{
+    static HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+}
+
+int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
+{
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+int CALLBACK AnyFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM result)
+{
+    auto* face = reinterpret_cast<std::wstring*>(result);
+    if (font->lfFaceName[0] != L'@') {  // not a vertical-writing face
+        *face = font->lfFaceName;
+        return 0;
+    }
+    return 1;
+}
+
+// Whether face exists with the Japanese character set.
+bool HasJapaneseFace(const wchar_t* face)
+{
+    HDC dc = GetDC(nullptr);
+    LOGFONTW query{};
+    query.lfCharSet = SHIFTJIS_CHARSET;
+    lstrcpynW(query.lfFaceName, face, LF_FACESIZE);
+    bool found = false;
+    EnumFontFamiliesExW(dc, &query, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, dc);
+    return found;
+}
+
+// face when it holds Japanese, else the first Japanese face the system has.
+std::wstring JapaneseFace(const wchar_t* face)
+{
+    if (face != nullptr && face[0] != 0 && HasJapaneseFace(face)) return face;
+    static const wchar_t* const kFallbacks[] = {
+        L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic", L"ＭＳ Ｐゴシック", L"MS PGothic", L"IPAPGothic",
+        L"IPAGothic", L"Noto Sans CJK JP", L"Noto Sans JP", L"VL PGothic", L"TakaoPGothic", L"Droid Sans Fallback",
+    };
+    for (const wchar_t* candidate : kFallbacks)
+        if (HasJapaneseFace(candidate)) return candidate;
+    std::wstring any;
+    HDC dc = GetDC(nullptr);
+    LOGFONTW query{};
+    query.lfCharSet = SHIFTJIS_CHARSET;
+    EnumFontFamiliesExW(dc, &query, AnyFace, reinterpret_cast<LPARAM>(&any), 0);
+    ReleaseDC(nullptr, dc);
+    return any.empty() && face != nullptr ? std::wstring(face) : any;
+}
+
+int g_topLevelWindows = 0;
+
+}  // namespace
+
+int TwipsToPixels(int twips, UINT dpi)
+{
+    return MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+
+RECT ControlRect(const ControlSpec& spec, UINT dpi, int originLeft, int originTop)
+{
+    RECT r;
+    r.left = TwipsToPixels(originLeft + spec.left, dpi);
+    r.top = TwipsToPixels(originTop + spec.top, dpi);
+    r.right = r.left + TwipsToPixels(spec.width, dpi);
+    r.bottom = r.top + TwipsToPixels(spec.height, dpi);
+    return r;
+}
+
+UINT WindowDpi(HWND window)
+{
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static auto getDpiForWindow = UserFunction<GetDpiForWindowFn>("GetDpiForWindow");
+    if (getDpiForWindow != nullptr && window != nullptr) {
+        UINT dpi = getDpiForWindow(window);
+        if (dpi != 0) return dpi;
+    }
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi)
+{
+    RECT r{0, 0, TwipsToPixels(clientWidth, dpi), TwipsToPixels(clientHeight, dpi)};
+    using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static auto adjustForDpi = UserFunction<AdjustFn>("AdjustWindowRectExForDpi");
+    if (adjustForDpi == nullptr || !adjustForDpi(&r, style, hasMenu, exStyle, dpi))
+        AdjustWindowRectEx(&r, style, hasMenu, exStyle);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+HFONT CreateInterfaceFont(UINT dpi)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    using ForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+    static auto forDpi = UserFunction<ForDpiFn>("SystemParametersInfoForDpi");
+    if (forDpi == nullptr || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(WindowDpi(nullptr)));
+    }
+    LOGFONTW font = metrics.lfMessageFont;
+    if (font.lfHeight == 0) font.lfHeight = -MulDiv(9, static_cast<int>(dpi), 72);
+    std::wstring face = JapaneseFace(font.lfFaceName);
+    lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    return CreateFontIndirectW(&font);
+}
+
+HFONT CreateJapaneseFont(const wchar_t* face, int points, UINT dpi)
+{
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(points, static_cast<int>(dpi), 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    std::wstring chosen = JapaneseFace(face);
+    lstrcpynW(font.lfFaceName, chosen.c_str(), LF_FACESIZE);
+    return CreateFontIndirectW(&font);
+}
+
+HWND CreateControl(HWND parent, const ControlSpec& spec, UINT dpi, HFONT font, bool visible, int originLeft,
+                   int originTop)
+{
+    const wchar_t* windowClass = L"Static";
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+    DWORD exStyle = 0;
+    switch (spec.kind) {
+    case ControlKind::Label:
+        style |= SS_LEFT | SS_NOPREFIX;
+        break;
+    case ControlKind::TextBox:
+        windowClass = L"Edit";
+        style |= WS_TABSTOP | ES_AUTOHSCROLL;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::MultiLineTextBox:
+        windowClass = L"Edit";
+        style |= WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::Button:
+        windowClass = L"Button";
+        style |= WS_TABSTOP | BS_PUSHBUTTON;
+        break;
+    case ControlKind::DriveList:
+        windowClass = L"ComboBox";
+        style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS;
+        break;
+    case ControlKind::FolderList:
+        windowClass = L"ListBox";
+        style |= WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_WANTKEYBOARDINPUT |
+                 LBS_NOINTEGRALHEIGHT;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::TabControl:
+        windowClass = WC_TABCONTROLW;
+        style |= WS_TABSTOP | TCS_SINGLELINE | TCS_TABS | TCS_FOCUSONBUTTONDOWN;
+        break;
+    }
+    RECT r = ControlRect(spec, dpi, originLeft, originTop);
+    int height = r.bottom - r.top;
+    if (spec.kind == ControlKind::DriveList) height += TwipsToPixels(2400, dpi);  // the opened list
+    HWND control = CreateWindowExW(exStyle, windowClass, spec.caption, style, r.left, r.top, r.right - r.left, height,
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+    if (control == nullptr) return nullptr;
+    if (spec.kind == ControlKind::TabControl) SetWindowTheme(control, L"", L"");  // button-face background
+    if (spec.kind == ControlKind::TextBox || spec.kind == ControlKind::MultiLineTextBox)
+        SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+HWND NextInFocusOrder(const std::vector<HWND>& order, HWND current, bool backwards)
+{
+    if (order.empty()) return nullptr;
+    int count = static_cast<int>(order.size());
+    int at = -1;
+    for (int i = 0; i < count; ++i)
+        if (order[i] == current || IsChild(order[i], current)) at = i;
+    for (int step = 1; step <= count; ++step) {
+        int i = at < 0 ? (backwards ? count - step : step - 1) : ((at + (backwards ? -step : step)) % count + count) % count;
+        HWND candidate = order[i];
+        if (IsWindowVisible(candidate) && IsWindowEnabled(candidate)) return candidate;
+    }
+    return nullptr;
+}
+
+bool PreTranslate(MSG& message)
+{
+    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
+    if (GetKeyState(VK_MENU) < 0) return false;
+    HWND top = GetAncestor(message.hwnd, GA_ROOT);
+    if (top == nullptr) return false;
+    return SendMessageW(top, WM_NADESHIRO_TABKEY, GetKeyState(VK_SHIFT) < 0 ? 1 : 0, GetKeyState(VK_CONTROL) < 0 ? 1 : 0) != 0;
+}
+
+void TopLevelWindowOpened() { ++g_topLevelWindows; }
+
+void TopLevelWindowClosed()
+{
+    if (--g_topLevelWindows <= 0) {
+        g_topLevelWindows = 0;
+        PostQuitMessage(0);
+    }
+}
+
+void EnablePerMonitorDpi()
+{
+    using SetContextFn = BOOL(WINAPI*)(HANDLE);
+    static auto setContext = UserFunction<SetContextFn>("SetProcessDpiAwarenessContext");
+    if (setContext != nullptr) {
+        // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, then the first per-monitor version.
+        if (setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) return;
+        if (setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3)))) return;
+    }
+    using SetAwareFn = BOOL(WINAPI*)();
+    static auto setAware = UserFunction<SetAwareFn>("SetProcessDPIAware");
+    if (setAware != nullptr) setAware();
+}
+
+std::wstring WindowText(HWND window)
+{
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int got = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+}  // namespace nadeshiro::ui
