@@ -1,10 +1,22 @@
-// The program's entry: record the game folder, show the main window, run the event loop.
+// The program's entry: the main window is created and loaded (which records the game
+// folder), then the tool reacts to its windows until the last one closes.
 #include <windows.h>
 
-#include "app/platform.h"
-#include "app/state.h"
+#include "ui/main_window.h"
+#include "ui/window_layout.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
-    return 0;
+    // No "insert a disk" box from the system: a drive that is not ready is the tool's to report.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    nadeshiro::ui::EnablePerMonitorDpi();
+    if (nadeshiro::ui::CreateMainWindow(instance, showCommand) == nullptr) return 1;
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (nadeshiro::ui::PreTranslate(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
 }

@@ -19,3 +19,17 @@ ln -sfn /nonexistent-nadeshiro-drive "$prefix/dosdevices/q:"
 # A drive of its own whose root the tests may write to.
 mkdir -p "$prefix/drive_r"
 ln -sfn ../drive_r "$prefix/dosdevices/r:"
+# Once per prefix:
+# - Japanese glyphs for Wine's own interface fonts (menus, captions): they are linked to the
+#   IPA Gothic font, as Windows links its interface fonts to its Japanese ones;
+# - windows are not left to a window manager (there is none under Xvfb): Wine draws their
+#   frames itself and does not wait for one when a window closes.
+if [ ! -f "$prefix/.configured" ]; then
+  for face in "Tahoma" "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic\0ipag.ttf,IPAGothic' /f </dev/null >/dev/null 2>&1
+  done
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
+  touch "$prefix/.configured"
+fi

@@ -1,1 +1,192 @@
-// placeholder
+#include "ui/folder_list.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "app/runtime_error.h"
+
+namespace nadeshiro::ui {
+
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Length of the root part: "C:\" or "\\server\share".
+size_t RootLength(const std::wstring& path)
+{
+    if (path.size() >= 2 && path[1] == L':') return path.size() >= 3 && IsSeparator(path[2]) ? 3 : 2;
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        size_t server = path.find_first_of(L"\\/", 2);
+        if (server == std::wstring::npos) return path.size();
+        size_t share = path.find_first_of(L"\\/", server + 1);
+        return share == std::wstring::npos ? path.size() : share;
+    }
+    return 0;
+}
+
+int Scale(int pixelsAt96, UINT dpi) { return MulDiv(pixelsAt96, static_cast<int>(dpi), 96); }
+
+void DrawFolderPicture(HDC dc, int x, int y, int size, bool open)
+{
+    auto px = [size](int units) { return units * size / 16; };
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(150, 110, 20));
+    HBRUSH back = CreateSolidBrush(RGB(230, 180, 60));
+    HBRUSH front = CreateSolidBrush(RGB(255, 220, 110));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, back);
+    // Tab and back of the folder.
+    POINT body[] = {{x + px(1), y + px(3)}, {x + px(6), y + px(3)}, {x + px(7), y + px(4)}, {x + px(14), y + px(4)},
+                    {x + px(14), y + px(13)}, {x + px(1), y + px(13)}};
+    Polygon(dc, body, 6);
+    SelectObject(dc, front);
+    if (open) {
+        POINT flap[] = {{x + px(3), y + px(7)}, {x + px(16) - 1, y + px(7)}, {x + px(14), y + px(13)}, {x + px(1), y + px(13)}};
+        Polygon(dc, flap, 4);
+    } else {
+        Rectangle(dc, x + px(1), y + px(6), x + px(14) + 1, y + px(13) + 1);
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(front);
+    DeleteObject(back);
+    DeleteObject(pen);
+}
+
+}  // namespace
+
+std::vector<FolderEntry> FolderEntries(const std::wstring& path, const std::vector<std::wstring>& subfolders)
+{
+    std::vector<FolderEntry> entries;
+    size_t rootLength = RootLength(path);
+    std::wstring root = path.substr(0, rootLength);
+    entries.push_back({root, root, 0, true});
+    std::wstring walked = root;
+    size_t start = rootLength;
+    while (start < path.size()) {
+        if (IsSeparator(path[start])) {
+            ++start;
+            continue;
+        }
+        size_t end = path.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos) end = path.size();
+        std::wstring name = path.substr(start, end - start);
+        if (!walked.empty() && !IsSeparator(walked.back())) walked += L'\\';
+        walked += name;
+        entries.push_back({name, walked, static_cast<int>(entries.size()), true});
+        start = end;
+    }
+    int depth = static_cast<int>(entries.size());
+    for (const auto& name : subfolders) {
+        std::wstring child = path;
+        if (!child.empty() && !IsSeparator(child.back())) child += L'\\';
+        entries.push_back({name, child + name, depth, false});
+    }
+    return entries;
+}
+
+std::vector<std::wstring> ListSubfolders(const std::wstring& path)
+{
+    std::wstring pattern = path;
+    if (pattern.empty() || !IsSeparator(pattern.back())) pattern += L'\\';
+    pattern += L'*';
+    std::vector<std::wstring> names;
+    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories, nullptr, 0);
+    DWORD code = find == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    SetErrorMode(oldMode);
+    if (find == INVALID_HANDLE_VALUE) {
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return names;  // an empty root
+        RaiseSystemError(code, path);
+    }
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        // The system's own hidden folders ("System Volume Information" and the like).
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) && (data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM)) continue;
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end(),
+              [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
+    return names;
+}
+
+std::wstring FolderPathFor(const std::wstring& path)
+{
+    std::wstring asked = path;
+    // A drive value: its letter and colon name the drive's current folder.
+    if (asked.size() >= 2 && asked[1] == L':' && (asked.size() == 2 || asked[2] == L' ')) asked = asked.substr(0, 2);
+    DWORD needed = GetFullPathNameW(asked.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) RaiseLastError(path);
+    std::wstring full(needed, L'\0');
+    DWORD length = GetFullPathNameW(asked.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) RaiseLastError(path);
+    full.resize(length);
+    size_t rootLength = RootLength(full);
+    while (full.size() > rootLength && IsSeparator(full.back())) full.pop_back();
+    if (full.size() >= 2 && full[1] == L':') full[0] = static_cast<wchar_t>(std::towupper(full[0]));
+    return full;
+}
+
+void FolderList::SetPath(const std::wstring& path)
+{
+    std::wstring full = FolderPathFor(path);
+    std::vector<std::wstring> subfolders = ListSubfolders(full);
+    path_ = full;
+    entries_ = FolderEntries(full, subfolders);
+    openIndex_ = static_cast<int>(entries_.size() - subfolders.size()) - 1;
+    if (list_ == nullptr) return;
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries_[i].text.c_str()));
+        SendMessageW(list_, LB_SETITEMDATA, i, static_cast<LPARAM>(i));
+    }
+    SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(openIndex_), 0);
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+void FolderList::OpenEntry(int index)
+{
+    if (index < 0 || index >= static_cast<int>(entries_.size())) return;
+    SetPath(entries_[static_cast<size_t>(index)].path);
+}
+
+void FolderList::SetMetrics(UINT dpi, HFONT font)
+{
+    dpi_ = dpi;
+    if (list_ == nullptr) return;
+    HDC dc = GetDC(list_);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(list_, dc);
+    int height = std::max<int>(metrics.tmHeight + Scale(2, dpi), Scale(18, dpi));
+    SendMessageW(list_, LB_SETITEMHEIGHT, 0, height);
+}
+
+void FolderList::Draw(const DRAWITEMSTRUCT& item) const
+{
+    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= entries_.size()) return;
+    const FolderEntry& entry = entries_[item.itemID];
+    HDC dc = item.hDC;
+    bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    int icon = Scale(16, dpi_);
+    int x = item.rcItem.left + Scale(2, dpi_) + entry.depth * Scale(8, dpi_);
+    int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - icon) / 2;
+    DrawFolderPicture(dc, x, y, icon, entry.open);
+    RECT text = item.rcItem;
+    text.left = x + icon + Scale(4, dpi_);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    DrawTextW(dc, entry.text.c_str(), static_cast<int>(entry.text.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
+}
+
+}  // namespace nadeshiro::ui

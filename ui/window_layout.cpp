@@ -45,8 +45,21 @@ bool HasJapaneseFace(const wchar_t* face)
     return found;
 }
 
-// face when it holds Japanese, else the first Japanese face the system has.
+std::wstring FindJapaneseFace(const wchar_t* face);
+
+// face when it holds Japanese, else the first Japanese face the system has. Asked once
+// per face: listing the system's fonts is slow.
 std::wstring JapaneseFace(const wchar_t* face)
+{
+    static std::vector<std::pair<std::wstring, std::wstring>> known;
+    std::wstring key = face != nullptr ? face : L"";
+    for (const auto& entry : known)
+        if (entry.first == key) return entry.second;
+    known.emplace_back(key, FindJapaneseFace(face));
+    return known.back().second;
+}
+
+std::wstring FindJapaneseFace(const wchar_t* face)
 {
     if (face != nullptr && face[0] != 0 && HasJapaneseFace(face)) return face;
     static const wchar_t* const kFallbacks[] = {
@@ -105,6 +118,20 @@ SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bo
     if (adjustForDpi == nullptr || !adjustForDpi(&r, style, hasMenu, exStyle, dpi))
         AdjustWindowRectEx(&r, style, hasMenu, exStyle);
     return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+void FitClientArea(HWND window, int clientWidth, int clientHeight, UINT dpi)
+{
+    int width = TwipsToPixels(clientWidth, dpi), height = TwipsToPixels(clientHeight, dpi);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT outer, client;
+        GetWindowRect(window, &outer);
+        GetClientRect(window, &client);
+        int dx = width - client.right, dy = height - client.bottom;
+        if (dx == 0 && dy == 0) return;
+        SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 HFONT CreateInterfaceFont(UINT dpi)

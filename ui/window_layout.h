@@ -44,6 +44,10 @@ UINT WindowDpi(HWND window);
 // The outer size of a window whose client area is clientWidth x clientHeight twips.
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);
 
+// Sizes window so that its client area is clientWidth x clientHeight twips at dpi, whatever
+// its frame and menu bar take (measured, not assumed).
+void FitClientArea(HWND window, int clientWidth, int clientHeight, UINT dpi);
+
 // The default user-interface font at dpi, with the Japanese character set so that the
 // captions are drawn with a font that holds them.
 HFONT CreateInterfaceFont(UINT dpi);
