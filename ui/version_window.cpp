@@ -1,10 +1,222 @@
-// Placeholder until the version window lands.
+// The version window, form help_ver: three labels on a fixed client area at a fixed place
+// on the screen. It has no handler of its own; the close box is its only way out.
 #include "ui/version_window.h"
 
+#include <array>
+#include <cwchar>
+
+#include "app/resource.h"
+#include "app/runtime_error.h"
+
 namespace nadeshiro::ui {
-const WindowSpec kVersionWindow{L"help_ver", L"", 5475, 1500};
-const std::vector<ControlSpec>& VersionWindowControls() { static std::vector<ControlSpec> none; return none; }
-void ShowVersionWindow(HINSTANCE) {}
-HWND VersionWindow() { return nullptr; }
-HWND VersionControl(const wchar_t*) { return nullptr; }
+
+const WindowSpec kVersionWindow{L"help_ver", L"バージョン情報", 5475, 1500};
+
+const wchar_t kVersionWindowClass[] = L"nadeshiro.help_ver";
+const wchar_t kVersionFontFace[] = L"ＭＳ Ｐゴシック";
+
+namespace {
+
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+// The window's frame: a fixed border with a caption and a close box, nothing to size it.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = 0;
+
+struct VersionWindowState {
+    HWND window = nullptr;
+    std::array<HWND, 3> labels{};
+    HFONT font = nullptr;
+    UINT dpi = 96;
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
+};
+
+VersionWindowState g_version;
+ATOM g_versionClass = 0;
+HINSTANCE g_classInstance = nullptr;  // the module the class was registered for
+
+void ApplyFont(HFONT font)
+{
+    for (HWND label : g_version.labels)
+        if (label != nullptr) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+// Places the labels and sizes the client area for dpi, with the labels' font made for it.
+void LayOut(HWND window, UINT dpi)
+{
+    HFONT font = CreateJapaneseFont(kVersionFontFace, 12, dpi);
+    if (font != nullptr) {
+        ApplyFont(font);
+        if (g_version.font != nullptr) DeleteObject(g_version.font);
+        g_version.font = font;
+    }
+    g_version.dpi = dpi;
+    const auto& controls = VersionWindowControls();
+    for (size_t i = 0; i < controls.size() && i < g_version.labels.size(); ++i) {
+        RECT r = ControlRect(controls[i], dpi);
+        SetWindowPos(g_version.labels[i], nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    FitClientArea(window, kVersionWindow.clientWidth, kVersionWindow.clientHeight, dpi);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+const ControlSpec* SpecOf(HWND label)
+{
+    const auto& controls = VersionWindowControls();
+    for (size_t i = 0; i < controls.size() && i < g_version.labels.size(); ++i)
+        if (g_version.labels[i] == label) return &controls[i];
+    return nullptr;
+}
+
+HICON LoadProgramIcon(HINSTANCE instance, int metricX, int metricY)
+{
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NADESHIRO), IMAGE_ICON,
+                                         GetSystemMetrics(metricX), GetSystemMetrics(metricY), LR_DEFAULTCOLOR));
+}
+
+void SetProgramIcon(HWND window, HINSTANCE instance)
+{
+    g_version.bigIcon = LoadProgramIcon(instance, SM_CXICON, SM_CYICON);
+    g_version.smallIcon = LoadProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
+    if (g_version.bigIcon != nullptr)
+        SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_version.bigIcon));
+    if (g_version.smallIcon != nullptr)
+        SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_version.smallIcon));
+}
+
+LRESULT CALLBACK VersionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        const ControlSpec* spec = SpecOf(reinterpret_cast<HWND>(lParam));
+        if (spec == nullptr || spec->textColor == CLR_INVALID) break;
+        SetTextColor(dc, spec->textColor);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_DPICHANGED: {
+        UINT dpi = LOWORD(wParam);
+        if (dpi == 0) return 0;
+        if (lParam != 0) {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        LayOut(window, dpi);
+        return 0;
+    }
+    case WM_NADESHIRO_TABKEY:
+        return 0;  // nothing here takes the focus
+    case WM_NCDESTROY:
+        if (window == g_version.window) {
+            if (g_version.font != nullptr) DeleteObject(g_version.font);
+            if (g_version.bigIcon != nullptr) DestroyIcon(g_version.bigIcon);
+            if (g_version.smallIcon != nullptr) DestroyIcon(g_version.smallIcon);
+            g_version = VersionWindowState{};  // the next show loads it afresh
+            TopLevelWindowClosed();
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool RegisterVersionWindowClass(HINSTANCE instance)
+{
+    if (g_versionClass != 0) return true;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = VersionWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    windowClass.lpszClassName = kVersionWindowClass;
+    g_versionClass = RegisterClassExW(&windowClass);
+    if (g_versionClass != 0) g_classInstance = instance;
+    return g_versionClass != 0;
+}
+
+// Loads the window from its description, hidden, at its fixed place. Its icon comes from
+// iconModule when that module has one.
+HWND LoadVersionWindow(HINSTANCE iconModule)
+{
+    if (!RegisterVersionWindowClass(GetModuleHandleW(nullptr))) return nullptr;
+    HINSTANCE instance = g_classInstance;
+    UINT dpi = WindowDpi(nullptr);
+    POINT place{TwipsToPixels(kVersionWindowLeft, dpi), TwipsToPixels(kVersionWindowTop, dpi)};
+    SIZE outer = OuterSize(kVersionWindow.clientWidth, kVersionWindow.clientHeight, kStyle, kExStyle, false, dpi);
+    RECT frame{place.x, place.y, place.x, place.y};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    HWND window = CreateWindowExW(kExStyle, kVersionWindowClass, kVersionWindow.caption, kStyle, frame.left,
+                                  frame.top, outer.cx, outer.cy, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return nullptr;
+    g_version.window = window;
+    TopLevelWindowOpened();
+
+    // The window may come up at another DPI than the system's (per-monitor DPI).
+    dpi = WindowDpi(window);
+    g_version.dpi = dpi;
+    g_version.font = CreateJapaneseFont(kVersionFontFace, 12, dpi);
+    const auto& controls = VersionWindowControls();
+    for (size_t i = 0; i < controls.size() && i < g_version.labels.size(); ++i) {
+        g_version.labels[i] = CreateControl(window, controls[i], dpi, g_version.font, true);
+        if (g_version.labels[i] == nullptr) {
+            DWORD code = GetLastError();
+            DestroyWindow(window);
+            SetLastError(code);
+            return nullptr;
+        }
+    }
+    place = POINT{TwipsToPixels(kVersionWindowLeft, dpi), TwipsToPixels(kVersionWindowTop, dpi)};
+    FitClientArea(window, kVersionWindow.clientWidth, kVersionWindow.clientHeight, dpi, &place);
+    SetProgramIcon(window, iconModule);
+    return window;
+}
+
+}  // namespace
+
+const std::vector<ControlSpec>& VersionWindowControls()
+{
+    // Label1(0) to Label1(2): positions in twips on the client area, in focus order.
+    static const std::vector<ControlSpec> controls{
+        {L"Label1(0)", kVersionLabelId + 0, ControlKind::Label, L"なでしろ ver1.00", 120, 240, 3855, 255, 0,
+         kOnWindow, kBlue},
+        {L"Label1(1)", kVersionLabelId + 1, ControlKind::Label, L"企画・プログラム　なずな", 2040, 840, 3375, 255, 1,
+         kOnWindow, kBlue},
+        {L"Label1(2)", kVersionLabelId + 2, ControlKind::Label, L"Copyright (C) 2026 なでしろ製作委員会", 480, 1200,
+         4935, 255, 2, kOnWindow, kBlack},
+    };
+    return controls;
+}
+
+void ShowVersionWindow(HINSTANCE instance)
+{
+    if (instance == nullptr) instance = GetModuleHandleW(nullptr);
+    HWND window = g_version.window;
+    if (window == nullptr) {
+        window = LoadVersionWindow(instance);
+        if (window == nullptr) throw RuntimeError(err::OutOfMemory, kVersionWindow.name, GetLastError());
+    }
+    ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(window);
+}
+
+HWND VersionWindow() { return g_version.window; }
+
+HWND VersionControl(const wchar_t* name)
+{
+    const auto& controls = VersionWindowControls();
+    for (size_t i = 0; i < controls.size() && i < g_version.labels.size(); ++i)
+        if (name != nullptr && std::wcscmp(controls[i].name, name) == 0) return g_version.labels[i];
+    return nullptr;
+}
+
+UINT VersionWindowDpi() { return g_version.window != nullptr ? g_version.dpi : 0; }
+
 }  // namespace nadeshiro::ui

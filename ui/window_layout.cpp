@@ -120,17 +120,20 @@ SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bo
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-void FitClientArea(HWND window, int clientWidth, int clientHeight, UINT dpi)
+void FitClientArea(HWND window, int clientWidth, int clientHeight, UINT dpi, const POINT* placeClient)
 {
     int width = TwipsToPixels(clientWidth, dpi), height = TwipsToPixels(clientHeight, dpi);
     for (int attempt = 0; attempt < 3; ++attempt) {
         RECT outer, client;
         GetWindowRect(window, &outer);
         GetClientRect(window, &client);
-        int dx = width - client.right, dy = height - client.bottom;
-        if (dx == 0 && dy == 0) return;
-        SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        int dx = width - (client.right - client.left), dy = height - (client.bottom - client.top);
+        int moveX = placeClient != nullptr ? placeClient->x - client.left : 0;
+        int moveY = placeClient != nullptr ? placeClient->y - client.top : 0;
+        if (dx == 0 && dy == 0 && moveX == 0 && moveY == 0) return;
+        SetWindowPos(window, nullptr, outer.left + moveX, outer.top + moveY, outer.right - outer.left + dx,
+                     outer.bottom - outer.top + dy, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

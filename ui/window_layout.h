@@ -45,8 +45,9 @@ UINT WindowDpi(HWND window);
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);
 
 // Sizes window so that its client area is clientWidth x clientHeight twips at dpi, whatever
-// its frame and menu bar take (measured, not assumed).
-void FitClientArea(HWND window, int clientWidth, int clientHeight, UINT dpi);
+// its frame and menu bar take (measured, not assumed). With placeClient, the client area's
+// top-left corner goes to that screen point; otherwise the frame's corner stays.
+void FitClientArea(HWND window, int clientWidth, int clientHeight, UINT dpi, const POINT* placeClient = nullptr);
 
 // The default user-interface font at dpi, with the Japanese character set so that the
 // captions are drawn with a font that holds them.
