@@ -361,7 +361,9 @@ void ShowMessage(const std::wstring& prompt, int style, const std::wstring& titl
         g_hooks.messageBox(prompt, style, title);
         return;
     }
-    HWND owner = g_messageOwner != nullptr && IsWindow(g_messageOwner) ? g_messageOwner : GetActiveWindow();
+    // The window whose handler asks (the active one) owns the box; else the main window.
+    HWND owner = GetActiveWindow();
+    if (owner == nullptr && g_messageOwner != nullptr && IsWindow(g_messageOwner)) owner = g_messageOwner;
     MessageBoxW(owner, prompt.c_str(), title.c_str(), static_cast<UINT>(style));
 }
 

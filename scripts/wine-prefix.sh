@@ -14,6 +14,11 @@ if [ ! -f "$prefix/.booted" ]; then
 else
   wineboot </dev/null >/dev/null 2>&1
 fi
+# Wine's Marlett font, which draws the frame's buttons, where the prefix lacks it.
+if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$prefix/drive_c/windows/Fonts" ] &&
+   [ ! -e "$prefix/drive_c/windows/Fonts/marlett.ttf" ]; then
+  cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+fi
 # A drive letter whose target is gone: the drive list's "not ready" case.
 ln -sfn /nonexistent-nadeshiro-drive "$prefix/dosdevices/q:"
 # A drive of its own whose root the tests may write to.

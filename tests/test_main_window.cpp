@@ -363,6 +363,98 @@ TEST_F(MainWindowTest, EndItemEndsTheTool)
     EXPECT_EQ(recorder.ends, 1);
 }
 
+TEST_F(MainWindowTest, MemoViewAppendsTheOpenFoldersMemoAfterWhatIsThere)
+{
+    CreateDirectoryW((game / L"backups\\two lines").c_str(), nullptr);
+    WriteBytes(game / L"backups\\two lines\\omoide.txt", "\x22\x61\x62\x63\x0D\x0A\x64\x65\x66\x22\x0D\x0A");
+    CreateDirectoryW((game / L"backups\\empty memo").c_str(), nullptr);
+    WriteBytes(game / L"backups\\empty memo\\omoide.txt", "\x22\x22\x0D\x0A");
+    SetFileAttributesW((game / L"backups\\empty memo\\omoide.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    CreateDirectoryW((game / L"backups\\odd").c_str(), nullptr);
+    CreateDirectoryW((game / L"backups\\odd\\omoide.txt").c_str(), nullptr);
+    SelectTab(2);
+    SetText(L"Text2", L"自分のメモ\r\n");
+
+    DoubleClickFolder(L"backups");
+    DoubleClickFolder(L"two lines");
+    Click(C(L"Command3"));
+    Click(C(L"Command3"));
+    EXPECT_EQ(WindowText(C(L"Text2")), L"自分のメモ\r\n\"abc\r\ndef\"\r\n\"abc\r\ndef\"\r\n");
+    EXPECT_EQ(Module1::WorkPath, game / L"backups\\two lines\\omoide.txt");
+
+    SetText(L"Text2", L"");
+    DoubleClickFolder(L"backups");
+    Click(C(L"Command3"));  // no memo here: nothing, no message
+    EXPECT_EQ(WindowText(C(L"Text2")), L"");
+    DoubleClickFolder(L"empty memo");
+    Click(C(L"Command3"));
+    EXPECT_EQ(WindowText(C(L"Text2")), L"\"\"\r\n");
+    EXPECT_TRUE(recorder.messages.empty());
+
+    DoubleClickFolder(L"backups");
+    DoubleClickFolder(L"odd");
+    Click(C(L"Command3"));  // a folder named like the memo: reported, the tool goes on
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].style, 16);
+    EXPECT_EQ(WindowText(C(L"Text2")), L"\"\"\r\n");
+    EXPECT_TRUE(IsWindow(window));
+}
+
+TEST_F(MainWindowTest, MemoWindowOpensAfterABackUpAndStaysWithIt)
+{
+    DoubleClickFolder(L"backups");
+    SelectTab(0);
+    SetText(L"Text1", L"first");
+    Click(C(L"Command1"));
+    ASSERT_NE(MemoWindow(), nullptr);
+    std::wstring first = game / L"backups\\first";
+    EXPECT_EQ(MemoWindowFolder(), first);
+
+    // A refused back-up, a restore and a memo view change WorkPath, not the memo's folder.
+    Click(C(L"Command1"));
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    Click(C(L"Command2"));
+    Click(C(L"Command3"));
+    EXPECT_EQ(Module1::WorkPath, game / L"backups\\omoide.txt");
+    SetWindowTextW(MemoControl(L"Text1"), L"ボス前");
+    Click(MemoControl(L"Command1"));
+    EXPECT_EQ(MemoWindow(), nullptr);
+    EXPECT_EQ(ReadBytes(first + L"\\omoide.txt"), std::string("\"\x83\x7b\x83\x58\x91\x4f\"\r\n"));
+    EXPECT_FALSE(FileExists(game / L"backups\\omoide.txt"));
+
+    // A later back-up while the window is open takes it over, text kept.
+    SetText(L"Text1", L"second");
+    Click(C(L"Command1"));
+    SetWindowTextW(MemoControl(L"Text1"), L"kept");
+    SetText(L"Text1", L"third");
+    Click(C(L"Command1"));
+    EXPECT_EQ(WindowText(MemoControl(L"Text1")), L"kept");
+    EXPECT_EQ(MemoWindowFolder(), game / L"backups\\third");
+    EXPECT_EQ(recorder.messages.size(), 1u);
+}
+
+TEST_F(MainWindowTest, GameThatCannotStartIsReportedAndTheToolStays)
+{
+    Click(C(L"Command4"));  // the test's game folder has no one.exe
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].style, 16);
+    EXPECT_NE(recorder.messages[0].prompt.find(game / L"one.exe"), std::wstring::npos);
+    EXPECT_EQ(recorder.ends, 0);
+    EXPECT_TRUE(IsWindow(window));
+}
+
+TEST_F(MainWindowTest, VersionItemOpensOneVersionWindow)
+{
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_VER, 0), 0);
+    HWND version = VersionWindow();
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(GetWindow(version, GW_OWNER), nullptr);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_VER, 0), 0);
+    EXPECT_EQ(VersionWindow(), version);
+    // The main window stays usable beside it, and closing the main window leaves it open.
+    EXPECT_TRUE(IsWindowEnabled(window));
+}
+
 TEST_F(MainWindowTest, FolderListShowsAncestorsOpenFolderAndSubfolders)
 {
     auto entries = FolderEntries(L"C:\\Games\\one", {L"a", L"b"});

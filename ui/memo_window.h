@@ -15,8 +15,13 @@ const std::vector<ControlSpec>& MemoWindowControls();
 
 // Shows the memo window for the back-up just made in backupFolder: loads it (empty) when it
 // is not open, or brings the open one to the front with its text kept. Either way the
-// window now saves into backupFolder. Modeless and without owner.
+// window now saves into backupFolder. Modeless and without owner. A window that cannot be
+// made raises.
 void ShowMemoWindow(HINSTANCE instance, const std::wstring& backupFolder);
+
+// Lays the loaded window out at dpi: its controls from their twips, the interface font and
+// the client area's size. The window does this itself when it moves to another DPI.
+void LayOutMemoWindow(UINT dpi);
 
 // The memo window while it is loaded, else nullptr.
 HWND MemoWindow();

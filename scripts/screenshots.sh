@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Starts the tool under Xvfb and Wine in the demo game folder and writes a screenshot of the
+# main window on each of its three tabs: build/screenshots/tab1.png to tab3.png.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+bash "$root/scripts/setup.sh"
+configure_and_build --target nadeshiro one_standin
+demo=$build/demo-game
+mkdir -p "$demo/backups" "$build/screenshots"
+cp "$build/nadeshiro.exe" "$build/one.exe" "$demo/"
+for n in 00 01 05 12; do
+  [ -e "$demo/save$n" ] || printf 'demo save data, slot %s\n' "$n" > "$demo/save$n"
+done
+bash "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
+
+unset DISPLAY
+trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
+ensure_display
+cd "$demo"
+wine nadeshiro.exe </dev/null >/dev/null 2>&1 &
+wid=
+for _ in $(seq 1 100); do
+  wid=$(xdotool search --name '^なでしろ$' 2>/dev/null | head -n 1) && [ -n "$wid" ] && break
+  sleep 0.2
+done
+[ -n "$wid" ] || { echo "the main window did not appear" >&2; exit 1; }
+sleep 2
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+# The tab captions' places, from the window's top-left corner (Wine draws the frame).
+tab_y=114
+tab_x=(208 305 390)
+for i in 0 1 2; do
+  xdotool mousemove --window "$wid" "${tab_x[$i]}" "$tab_y" click 1
+  sleep 1
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$build/screenshots/tab$((i + 1)).png"
+done
+echo "screenshots of the three tabs: $build/screenshots/tab1.png tab2.png tab3.png"
