@@ -98,8 +98,8 @@ protected:
         for (int i = 0; i < 20; ++i) {
             at = NextInFocusOrder(MainFocusOrder(), at, false);
             if (at == C(L"SSTab1") || at == nullptr) break;
-            for (const auto& spec : MainWindowControls())
-                if (C(spec.name) == at) names.push_back(spec.name);
+            for (const auto& desc : MainWindowControls())
+                if (C(desc.name) == at) names.push_back(desc.name);
         }
         return names;
     }
@@ -135,9 +135,9 @@ TEST_F(MainWindowTest, StartsOnTheRestoreTabWithEmptyBoxesInTheGameFolder)
 TEST_F(MainWindowTest, CaptionsAndMenuAreTheTools)
 {
     EXPECT_EQ(WindowText(window), L"なでしろ");
-    for (const auto& spec : MainWindowControls()) {
-        if (spec.kind == ControlKind::DriveList || spec.kind == ControlKind::FolderList) continue;
-        EXPECT_EQ(WindowText(C(spec.name)), spec.caption) << Utf8(spec.name);
+    for (const auto& desc : MainWindowControls()) {
+        if (desc.kind == ControlKind::DriveList || desc.kind == ControlKind::FolderList) continue;
+        EXPECT_EQ(WindowText(C(desc.name)), desc.caption) << Utf8(desc.name);
     }
     EXPECT_EQ(WindowText(C(L"tab1_label1(1)")), L"『ゲーム中のセーブデータを指定したフォルダの直下に』");
     EXPECT_EQ(WindowText(C(L"Command4")), L"永遠の世界へ旅立つ（oneを起動する）");
@@ -186,13 +186,13 @@ TEST_F(MainWindowTest, LayoutFollowsTheTwipsAtEachDpi)
         EXPECT_EQ(client.right, TwipsToPixels(8295, dpi)) << dpi;
         EXPECT_EQ(client.bottom, TwipsToPixels(4185, dpi)) << dpi;
         const ControlSpec& tab = MainWindowControls()[0];
-        for (const auto& spec : MainWindowControls()) {
-            bool onTab = spec.tab != kOnWindow;
-            RECT expected = ControlRect(spec, dpi, onTab ? tab.left : 0, onTab ? tab.top : 0);
-            RECT actual = RectInWindow(C(spec.name));
-            if (spec.kind == ControlKind::DriveList) actual.bottom = expected.bottom;  // its height is the font's
+        for (const auto& desc : MainWindowControls()) {
+            bool onTab = desc.tab != kOnWindow;
+            RECT expected = ControlRect(desc, dpi, onTab ? tab.left : 0, onTab ? tab.top : 0);
+            RECT actual = RectInWindow(C(desc.name));
+            if (desc.kind == ControlKind::DriveList) actual.bottom = expected.bottom;  // its height is the font's
             EXPECT_TRUE(SameRect(actual, expected))
-                << Utf8(spec.name) << " at " << dpi << ": " << Describe(actual) << " expected " << Describe(expected);
+                << Utf8(desc.name) << " at " << dpi << ": " << Describe(actual) << " expected " << Describe(expected);
         }
         HFONT font = reinterpret_cast<HFONT>(SendMessageW(C(L"Command4"), WM_GETFONT, 0, 0));
         LOGFONTW info{};
@@ -214,9 +214,9 @@ TEST_F(MainWindowTest, EachTabShowsOnlyItsOwnControlsInFocusOrder)
         SelectTab(tab);
         EXPECT_EQ(CurrentTab(), tab);
         EXPECT_EQ(TabWalk(), walks[static_cast<size_t>(tab)]) << "tab " << tab;
-        for (const auto& spec : MainWindowControls())
-            EXPECT_EQ(IsWindowVisible(C(spec.name)) != FALSE, spec.tab == kOnWindow || spec.tab == tab)
-                << Utf8(spec.name) << " on tab " << tab;
+        for (const auto& desc : MainWindowControls())
+            EXPECT_EQ(IsWindowVisible(C(desc.name)) != FALSE, desc.tab == kOnWindow || desc.tab == tab)
+                << Utf8(desc.name) << " on tab " << tab;
     }
     // Backwards from the tab control wraps to the game button.
     EXPECT_EQ(NextInFocusOrder(MainFocusOrder(), C(L"SSTab1"), true), C(L"Command4"));

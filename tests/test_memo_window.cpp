@@ -48,8 +48,8 @@ bool PumpSeeingQuit()
 
 const ControlSpec& Spec(const wchar_t* name)
 {
-    for (const ControlSpec& spec : MemoWindowControls())
-        if (std::wstring(spec.name) == name) return spec;
+    for (const ControlSpec& desc : MemoWindowControls())
+        if (std::wstring(desc.name) == name) return desc;
     throw std::runtime_error("no such control");
 }
 

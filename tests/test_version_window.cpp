@@ -134,15 +134,15 @@ struct VersionWindowTest : ::testing::Test {
         EXPECT_EQ(client.bottom, TwipsToPixels(1500, dpi)) << "dpi " << dpi;
         const auto& specs = VersionWindowControls();
         ASSERT_EQ(specs.size(), 3u);
-        for (const auto& spec : specs) {
-            HWND label = VersionControl(spec.name);
-            ASSERT_NE(label, nullptr) << Utf8(spec.name);
-            RECT expected = ControlRect(spec, dpi);
+        for (const auto& desc : specs) {
+            HWND label = VersionControl(desc.name);
+            ASSERT_NE(label, nullptr) << Utf8(desc.name);
+            RECT expected = ControlRect(desc, dpi);
             RECT actual = RectInParent(label);
             EXPECT_TRUE(SameRect(actual, expected))
-                << Utf8(spec.name) << " at dpi " << dpi << ": " << Describe(actual) << " instead of " << Describe(expected);
+                << Utf8(desc.name) << " at dpi " << dpi << ": " << Describe(actual) << " instead of " << Describe(expected);
             LOGFONTW font = FontOf(label);
-            EXPECT_EQ(font.lfHeight, -MulDiv(12, static_cast<int>(dpi), 72)) << Utf8(spec.name) << " at dpi " << dpi;
+            EXPECT_EQ(font.lfHeight, -MulDiv(12, static_cast<int>(dpi), 72)) << Utf8(desc.name) << " at dpi " << dpi;
         }
     }
 };

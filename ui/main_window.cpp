@@ -123,14 +123,14 @@ void Layout(UINT dpi)
     RECT page = PageRect(dpi);
     for (HWND p : g.pages)
         SetWindowPos(p, HWND_TOP, page.left, page.top, page.right - page.left, page.bottom - page.top, SWP_NOACTIVATE);
-    for (const auto& spec : kControls) {
-        if (spec.kind == ControlKind::TabControl) continue;
-        HWND control = Control(spec.name);
-        bool onTab = spec.tab != kOnWindow;
-        RECT r = ControlRect(spec, dpi, onTab ? tabSpec.left : 0, onTab ? tabSpec.top : 0);
+    for (const auto& desc : kControls) {
+        if (desc.kind == ControlKind::TabControl) continue;
+        HWND control = Control(desc.name);
+        bool onTab = desc.tab != kOnWindow;
+        RECT r = ControlRect(desc, dpi, onTab ? tabSpec.left : 0, onTab ? tabSpec.top : 0);
         if (onTab) OffsetRect(&r, -page.left, -page.top);
         int height = r.bottom - r.top;
-        if (spec.kind == ControlKind::DriveList) height += TwipsToPixels(2400, dpi);
+        if (desc.kind == ControlKind::DriveList) height += TwipsToPixels(2400, dpi);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g.font), FALSE);
         SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
         InvalidateRect(control, nullptr, TRUE);
@@ -172,18 +172,18 @@ void CreateControls()
         g.pages[i] = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, kTabCaptions[i],
                                      WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (i == g.tab ? WS_VISIBLE : 0), 0, 0,
                                      0, 0, g.window, nullptr, g.instance, nullptr);
-    for (const auto& spec : kControls) {
-        if (spec.kind == ControlKind::TabControl) continue;
-        HWND parent = spec.tab == kOnWindow ? g.window : g.pages[spec.tab];
-        g.controls[spec.name] = CreateControl(parent, spec, g.dpi, g.font, true);
+    for (const auto& desc : kControls) {
+        if (desc.kind == ControlKind::TabControl) continue;
+        HWND parent = desc.tab == kOnWindow ? g.window : g.pages[desc.tab];
+        g.controls[desc.name] = CreateControl(parent, desc, g.dpi, g.font, true);
     }
     Layout(g.dpi);
 
     std::vector<const ControlSpec*> ordered;
-    for (const auto& spec : kControls)
-        if (spec.kind != ControlKind::Label && spec.focusOrder != kNoFocus) ordered.push_back(&spec);
+    for (const auto& desc : kControls)
+        if (desc.kind != ControlKind::Label && desc.focusOrder != kNoFocus) ordered.push_back(&desc);
     std::sort(ordered.begin(), ordered.end(), [](auto* a, auto* b) { return a->focusOrder < b->focusOrder; });
-    for (auto* spec : ordered) g.focusOrder.push_back(Control(spec->name));
+    for (auto* desc : ordered) g.focusOrder.push_back(Control(desc->name));
 
     g.drive1.Attach(Control(L"Drive1"));
     g.dir1.Attach(Control(L"Dir1"));

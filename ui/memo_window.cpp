@@ -48,7 +48,7 @@ HWND ControlById(int id)
     return nullptr;
 }
 
-const ControlSpec* SpecOf(HWND control)
+const ControlSpec* DescriptionOf(HWND control)
 {
     const auto& specs = MemoWindowControls();
     for (size_t i = 0; i < specs.size() && i < g_memo.controls.size(); ++i)
@@ -98,8 +98,8 @@ bool CreateControls(HWND window, UINT dpi)
 {
     g_memo.font = CreateInterfaceFont(dpi);
     g_memo.controls.clear();
-    for (const ControlSpec& spec : MemoWindowControls()) {
-        HWND control = CreateControl(window, spec, dpi, g_memo.font, true);
+    for (const ControlSpec& desc : MemoWindowControls()) {
+        HWND control = CreateControl(window, desc, dpi, g_memo.font, true);
         if (control == nullptr) return false;
         g_memo.controls.push_back(control);
     }
@@ -161,10 +161,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         }
         break;
     case WM_CTLCOLORSTATIC: {
-        const ControlSpec* spec = SpecOf(reinterpret_cast<HWND>(lParam));
-        if (spec == nullptr || spec->textColor == CLR_INVALID) break;
+        const ControlSpec* desc = DescriptionOf(reinterpret_cast<HWND>(lParam));
+        if (desc == nullptr || desc->textColor == CLR_INVALID) break;
         HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, spec->textColor);
+        SetTextColor(dc, desc->textColor);
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }

@@ -63,7 +63,7 @@ void LayOut(HWND window, UINT dpi)
     InvalidateRect(window, nullptr, TRUE);
 }
 
-const ControlSpec* SpecOf(HWND label)
+const ControlSpec* DescriptionOf(HWND label)
 {
     const auto& controls = VersionWindowControls();
     for (size_t i = 0; i < controls.size() && i < g_version.labels.size(); ++i)
@@ -92,9 +92,9 @@ LRESULT CALLBACK VersionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     switch (message) {
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
-        const ControlSpec* spec = SpecOf(reinterpret_cast<HWND>(lParam));
-        if (spec == nullptr || spec->textColor == CLR_INVALID) break;
-        SetTextColor(dc, spec->textColor);
+        const ControlSpec* desc = DescriptionOf(reinterpret_cast<HWND>(lParam));
+        if (desc == nullptr || desc->textColor == CLR_INVALID) break;
+        SetTextColor(dc, desc->textColor);
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }

@@ -86,13 +86,13 @@ int TwipsToPixels(int twips, UINT dpi)
     return MulDiv(twips, static_cast<int>(dpi), 1440);
 }
 
-RECT ControlRect(const ControlSpec& spec, UINT dpi, int originLeft, int originTop)
+RECT ControlRect(const ControlSpec& desc, UINT dpi, int originLeft, int originTop)
 {
     RECT r;
-    r.left = TwipsToPixels(originLeft + spec.left, dpi);
-    r.top = TwipsToPixels(originTop + spec.top, dpi);
-    r.right = r.left + TwipsToPixels(spec.width, dpi);
-    r.bottom = r.top + TwipsToPixels(spec.height, dpi);
+    r.left = TwipsToPixels(originLeft + desc.left, dpi);
+    r.top = TwipsToPixels(originTop + desc.top, dpi);
+    r.right = r.left + TwipsToPixels(desc.width, dpi);
+    r.bottom = r.top + TwipsToPixels(desc.height, dpi);
     return r;
 }
 
@@ -167,13 +167,13 @@ HFONT CreateJapaneseFont(const wchar_t* face, int points, UINT dpi)
     return CreateFontIndirectW(&font);
 }
 
-HWND CreateControl(HWND parent, const ControlSpec& spec, UINT dpi, HFONT font, bool visible, int originLeft,
+HWND CreateControl(HWND parent, const ControlSpec& desc, UINT dpi, HFONT font, bool visible, int originLeft,
                    int originTop)
 {
     const wchar_t* windowClass = L"Static";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
     DWORD exStyle = 0;
-    switch (spec.kind) {
+    switch (desc.kind) {
     case ControlKind::Label:
         style |= SS_LEFT | SS_NOPREFIX;
         break;
@@ -206,15 +206,15 @@ HWND CreateControl(HWND parent, const ControlSpec& spec, UINT dpi, HFONT font, b
         style |= WS_TABSTOP | TCS_SINGLELINE | TCS_TABS | TCS_FOCUSONBUTTONDOWN;
         break;
     }
-    RECT r = ControlRect(spec, dpi, originLeft, originTop);
+    RECT r = ControlRect(desc, dpi, originLeft, originTop);
     int height = r.bottom - r.top;
-    if (spec.kind == ControlKind::DriveList) height += TwipsToPixels(2400, dpi);  // the opened list
-    HWND control = CreateWindowExW(exStyle, windowClass, spec.caption, style, r.left, r.top, r.right - r.left, height,
-                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+    if (desc.kind == ControlKind::DriveList) height += TwipsToPixels(2400, dpi);  // the opened list
+    HWND control = CreateWindowExW(exStyle, windowClass, desc.caption, style, r.left, r.top, r.right - r.left, height,
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)),
                                    reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
     if (control == nullptr) return nullptr;
-    if (spec.kind == ControlKind::TabControl) SetWindowTheme(control, L"", L"");  // button-face background
-    if (spec.kind == ControlKind::TextBox || spec.kind == ControlKind::MultiLineTextBox)
+    if (desc.kind == ControlKind::TabControl) SetWindowTheme(control, L"", L"");  // button-face background
+    if (desc.kind == ControlKind::TextBox || desc.kind == ControlKind::MultiLineTextBox)
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;

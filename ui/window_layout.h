@@ -36,7 +36,7 @@ int TwipsToPixels(int twips, UINT dpi);
 
 // The control's rectangle in pixels, relative to its window's client area. originLeft and
 // originTop (twips) place the tab control's own controls.
-RECT ControlRect(const ControlSpec& spec, UINT dpi, int originLeft = 0, int originTop = 0);
+RECT ControlRect(const ControlSpec& desc, UINT dpi, int originLeft = 0, int originTop = 0);
 
 // The DPI the window is shown at (96 on systems without per-monitor DPI).
 UINT WindowDpi(HWND window);
@@ -57,9 +57,9 @@ HFONT CreateInterfaceFont(UINT dpi);
 // is missing.
 HFONT CreateJapaneseFont(const wchar_t* face, int points, UINT dpi);
 
-// Creates the standard Win32 control for spec (Static, Edit, Button, ComboBox, ListBox,
+// Creates the standard Win32 control for desc (Static, Edit, Button, ComboBox, ListBox,
 // SysTabControl32), hidden unless visible is set.
-HWND CreateControl(HWND parent, const ControlSpec& spec, UINT dpi, HFONT font, bool visible, int originLeft = 0,
+HWND CreateControl(HWND parent, const ControlSpec& desc, UINT dpi, HFONT font, bool visible, int originLeft = 0,
                    int originTop = 0);
 
 // Keyboard focus order: Tab and Shift+Tab move through the visible, enabled controls of a
