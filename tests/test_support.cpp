@@ -10,42 +10,23 @@ TestFolder::TestFolder(const std::wstring& root, const std::wstring& prefix)
     std::wstring base = root;
     if (base.empty()) {
         wchar_t temp[MAX_PATH + 1];
-        DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-        base.assign(temp, n);
+        base.assign(temp, GetTempPathW(MAX_PATH + 1, temp));
     }
     if (!base.empty() && base.back() == L'\\') base.pop_back();
     static unsigned counter = 0;
-    for (;;) {
+    do {
         path_ = base + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) {
-            path_.clear();
-            break;
-        }
-    }
+    } while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
-TestFolder::~TestFolder()
-{
-    if (!path_.empty()) RemoveTree(path_);
-}
+TestFolder::~TestFolder() { RemoveTree(path_); }
 
 void RemoveTree(const std::wstring& path)
 {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+    for (const auto& name : ListFolder(path)) {
+        std::wstring child = path + L"\\" + name;
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(child.c_str())) RemoveTree(child);
     }
     RemoveDirectoryW(path.c_str());
 }
@@ -53,10 +34,9 @@ void RemoveTree(const std::wstring& path)
 void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + Utf8(path));
     DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    BOOL ok = file != INVALID_HANDLE_VALUE && WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     if (!ok || written != bytes.size()) throw std::runtime_error("cannot write " + Utf8(path));
 }
 
@@ -103,25 +83,23 @@ std::vector<std::wstring> TemporaryFilesIn(const std::wstring& folder)
 {
     std::vector<std::wstring> found;
     for (const auto& name : ListFolder(folder))
-        if (name.find(L"nadeshiro") != std::wstring::npos && name.size() > 4 && name.substr(name.size() - 4) == L".tmp")
-            found.push_back(name);
+        if (name.find(L"nadeshiro") != std::wstring::npos && name.find(L".tmp") != std::wstring::npos) found.push_back(name);
     return found;
 }
 
 std::string SlotContent(const std::wstring& tag, size_t size)
 {
-    std::string text = Utf8(tag) + ":";
     std::string bytes;
-    while (bytes.size() < size) bytes += text;
+    while (bytes.size() < size) bytes += Utf8(tag) + ":";
     bytes.resize(size);
     return bytes;
 }
 
 std::wstring Environment(const wchar_t* name)
 {
-    wchar_t buffer[32768];
-    DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
-    return n > 0 && n < 32768 ? std::wstring(buffer, n) : std::wstring();
+    std::wstring value(32768, L'\0');
+    value.resize(GetEnvironmentVariableW(name, value.data(), 32768));
+    return value;
 }
 
 std::wstring HostPath(const std::wstring& path)
@@ -134,7 +112,6 @@ std::wstring HostPath(const std::wstring& path)
 
 std::string Utf8(const std::wstring& text)
 {
-    if (text.empty()) return {};
     int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
@@ -143,15 +120,22 @@ std::string Utf8(const std::wstring& text)
 
 Recorder::Recorder()
 {
-    platform::Hooks hooks;
-    hooks.messageBox = [this](const std::wstring& prompt, int style, const std::wstring& title) {
-        messages.push_back({prompt, style, title});
-    };
-    hooks.beep = [this] { ++beeps; };
-    hooks.endProgram = [this] { ++ends; };
-    platform::SetHooks(std::move(hooks));
+    platform::SetHooks({[this](const std::wstring& prompt, int style, const std::wstring& title) {
+                            messages.push_back({prompt, style, title});
+                        },
+                        [this] { ++beeps; }, [this] { ++ends; }});
 }
 
 Recorder::~Recorder() { platform::SetHooks({}); }
+
+bool Recorder::Said(const std::wstring& prompt, int style, const std::wstring& title) const
+{
+    return messages.size() == 1 && messages[0].prompt == prompt && messages[0].style == style && messages[0].title == title;
+}
+
+bool Recorder::Reported(const std::wstring& part) const
+{
+    return messages.size() == 1 && messages[0].style == 16 && messages[0].prompt.find(part) != std::wstring::npos;
+}
 
 }  // namespace nadeshiro::test

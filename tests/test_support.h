@@ -1,12 +1,15 @@
 // Helpers for tests that work on real folders and files.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "app/handler.h"
 #include "app/platform.h"
+#include "app/state.h"
 
 namespace nadeshiro::test {
 
@@ -53,9 +56,17 @@ class Recorder {
 public:
     Recorder();
     ~Recorder();
+    // Exactly one message box, with this prompt, style and title.
+    bool Said(const std::wstring& prompt, int style, const std::wstring& title = L"あのね") const;
+    // Exactly one error report, whose text holds this (an error number such as L"'61'").
+    bool Reported(const std::wstring& part = std::wstring()) const;
     std::vector<Recorded> messages;
     int beeps = 0;
     int ends = 0;
 };
 
 }  // namespace nadeshiro::test
+
+// Every test speaks of the tool's own names.
+using namespace nadeshiro;
+using namespace nadeshiro::test;
