@@ -152,6 +152,11 @@ TEST_F(MainWindowTest, TabKeyMovesTheFocusEnterStaysInText2AndCtrlTabChangesTheT
     tab.wParam = VK_TAB;
     EXPECT_TRUE(PreTranslate(tab));
     EXPECT_EQ(GetFocus(), C(L"Command3"));
+    MSG enter = tab;  // Enter presses the focused button: the memo view runs, here without a memo
+    enter.hwnd = GetFocus();
+    enter.wParam = VK_RETURN;
+    EXPECT_TRUE(PreTranslate(enter));
+    EXPECT_EQ(Module1::WorkPath, game / L"omoide.txt");
     SendMessageW(window, WM_NADESHIRO_TABKEY, 1, 0);
     EXPECT_EQ(GetFocus(), C(L"Text2"));
     SendMessageW(window, WM_NADESHIRO_TABKEY, 0, 1);  // Ctrl+Tab

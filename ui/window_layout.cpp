@@ -237,7 +237,16 @@ HWND NextInFocusOrder(const std::vector<HWND>& order, HWND current, bool backwar
 
 bool PreTranslate(MSG& message)
 {
-    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
+    if (message.message != WM_KEYDOWN) return false;
+    if (message.wParam == VK_RETURN) {
+        // Enter presses the focused button, as in any dialog; elsewhere it is the control's.
+        wchar_t name[16] = {};
+        GetClassNameW(message.hwnd, name, 16);
+        if (lstrcmpiW(name, L"Button") != 0) return false;
+        SendMessageW(message.hwnd, BM_CLICK, 0, 0);
+        return true;
+    }
+    if (message.wParam != VK_TAB) return false;
     if (GetKeyState(VK_MENU) < 0) return false;
     HWND top = GetAncestor(message.hwnd, GA_ROOT);
     if (top == nullptr) return false;

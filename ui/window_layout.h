@@ -68,7 +68,8 @@ HWND CreateControl(HWND parent, const ControlSpec& desc, UINT dpi, HFONT font, b
 constexpr UINT WM_NADESHIRO_TABKEY = WM_APP + 1;
 HWND NextInFocusOrder(const std::vector<HWND>& order, HWND current, bool backwards);
 
-// Lets the windows of the tool see keys before the controls do; true when it was handled.
+// Lets the windows of the tool see keys before the controls do (Tab moves the focus, Enter
+// presses the focused button); true when it was handled.
 bool PreTranslate(MSG& message);
 
 // Top-level windows of the tool: the program ends when the last one closes.
