@@ -1,5 +1,6 @@
 #include "app/handler.h"
 
+#include <exception>
 #include <new>
 
 #include "app/platform.h"
@@ -30,6 +31,10 @@ bool RunHandler(const std::function<void()>& handler)
         ReportError(error);
     } catch (const std::bad_alloc&) {
         ReportError(RuntimeError(err::OutOfMemory, std::wstring()));
+    } catch (const std::exception&) {
+        // Nothing else should get here; if it does, it is reported like any failure rather
+        // than ending the tool.
+        ReportError(RuntimeError(err::InvalidCall, std::wstring()));
     }
     return false;
 }
