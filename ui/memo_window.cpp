@@ -163,10 +163,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CTLCOLORSTATIC: {
         const ControlSpec* desc = DescriptionOf(reinterpret_cast<HWND>(lParam));
         if (desc == nullptr || desc->textColor == CLR_INVALID) break;
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, desc->textColor);
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        return ColourLabel(reinterpret_cast<HDC>(wParam), desc->textColor);
     }
     case WM_NADESHIRO_TABKEY: {
         HWND next = NextInFocusOrder(FocusOrder(), GetFocus(), wParam != 0);

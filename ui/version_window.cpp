@@ -91,12 +91,9 @@ LRESULT CALLBACK VersionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 {
     switch (message) {
     case WM_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
         const ControlSpec* desc = DescriptionOf(reinterpret_cast<HWND>(lParam));
         if (desc == nullptr || desc->textColor == CLR_INVALID) break;
-        SetTextColor(dc, desc->textColor);
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        return ColourLabel(reinterpret_cast<HDC>(wParam), desc->textColor);
     }
     case WM_DPICHANGED: {
         UINT dpi = LOWORD(wParam);

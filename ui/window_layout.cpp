@@ -220,6 +220,13 @@ HWND CreateControl(HWND parent, const ControlSpec& desc, UINT dpi, HFONT font, b
     return control;
 }
 
+LRESULT ColourLabel(HDC dc, COLORREF colour)
+{
+    SetTextColor(dc, colour);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
 HWND NextInFocusOrder(const std::vector<HWND>& order, HWND current, bool backwards)
 {
     if (order.empty()) return nullptr;

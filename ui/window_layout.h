@@ -62,6 +62,9 @@ HFONT CreateJapaneseFont(const wchar_t* face, int points, UINT dpi);
 HWND CreateControl(HWND parent, const ControlSpec& desc, UINT dpi, HFONT font, bool visible, int originLeft = 0,
                    int originTop = 0);
 
+// Answers WM_CTLCOLORSTATIC for a label drawn in colour on the button-face background.
+LRESULT ColourLabel(HDC dc, COLORREF colour);
+
 // Keyboard focus order: Tab and Shift+Tab move through the visible, enabled controls of a
 // window by their focus order. Windows answer this message (wParam: nonzero for backwards)
 // and return nonzero when they moved the focus.
