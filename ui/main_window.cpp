@@ -40,9 +40,10 @@ const std::vector<ControlSpec> kControls = {
     {L"tab2_label(1)", IDC_TAB2_LABEL_1, K::Label, L"『指定したフォルダの待避データをゲーム本体に復元するの』", 240, 720, 4815, 255, 9, 1, kDefault},
     {L"Command2", IDC_COMMAND2, K::Button, L"実行するの", 4440, 2040, 1215, 375, 10, 1},
     // Third tab: read the memo.
-    {L"Text2", IDC_TEXT2, K::MultiLineTextBox, L"", 120, 1080, 5655, 1335, 11, 2},
+    // The labels come first so that screen readers name the memo box after them.
     {L"Label1(0)", IDC_LABEL1_0, K::Label, L"『あのね』", 240, 480, 1095, 255, 12, 2, kDefault},
     {L"Label1(1)", IDC_LABEL1_1, K::Label, L"『指定したフォルダにomoide.txtファイルがあるとね』", 240, 720, 3975, 255, 13, 2, kDefault},
+    {L"Text2", IDC_TEXT2, K::MultiLineTextBox, L"", 120, 1080, 5655, 1335, 11, 2},
     {L"Command3", IDC_COMMAND3, K::Button, L"表示できるの", 4200, 600, 1575, 375, 14, 2},
     {L"Command4", IDC_COMMAND4, K::Button, L"永遠の世界へ旅立つ（oneを起動する）", 120, 3600, 8055, 495, 15},
 };
