@@ -15,19 +15,22 @@ for n in 00 01 05 12; do
   [ -e "$demo/save$n" ] || printf 'demo save data, slot %s\n' "$n" > "$demo/save$n"
 done
 
-bash "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
+# Wine's desktop process belongs to the display it was started with: start afresh on ours.
+wineserver -k 2>/dev/null || true
 cd "$demo"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  bash "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
   echo "starting nadeshiro in $demo"
   exec wine nadeshiro.exe
 fi
 
 trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
 ensure_display
+bash "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
 echo "no display: starting nadeshiro under Xvfb ($DISPLAY) in $demo"
 wine nadeshiro.exe </dev/null >/dev/null 2>&1 &
 for _ in $(seq 1 100); do
-  xwininfo -root -tree 2>/dev/null | grep -q '"なでしろ"' && break
+  [ -n "$(xdotool search --name '^なでしろ$' 2>/dev/null)" ] && break
   sleep 0.2
 done
 sleep 2

@@ -12,11 +12,11 @@ cp "$build/nadeshiro.exe" "$build/one.exe" "$demo/"
 for n in 00 01 05 12; do
   [ -e "$demo/save$n" ] || printf 'demo save data, slot %s\n' "$n" > "$demo/save$n"
 done
-bash "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
-
 unset DISPLAY
+wineserver -k 2>/dev/null || true
 trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
 ensure_display
+bash "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
 cd "$demo"
 wine nadeshiro.exe </dev/null >/dev/null 2>&1 &
 wid=

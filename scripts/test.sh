@@ -24,5 +24,7 @@ else
   echo "note: cannot mount a tmpfs here; the full-disk tests will be skipped"
 fi
 
+# Wine's desktop process belongs to the display it was started with: start afresh on ours.
+wineserver -k 2>/dev/null || true
 ensure_display
 ctest --test-dir "$build" --output-on-failure --timeout 300 -j 2
