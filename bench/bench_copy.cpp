@@ -9,19 +9,14 @@
 #include <vector>
 
 #include "app/state.h"
+#include "bench/bench_support.h"
 #include "saves/slot_set.h"
 
 using namespace nadeshiro;
+using nadeshiro::bench::Median;
+using nadeshiro::bench::Now;
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 std::wstring MakeFolder(const std::wstring& base, const std::wstring& name)
 {
@@ -34,12 +29,6 @@ void RemoveFiles(const std::wstring& folder)
 {
     for (int i = 0; i < SlotCount; ++i) DeleteFileW((folder + L"\\save" + SlotNumberText(i)).c_str());
     RemoveDirectoryW(folder.c_str());
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void Run(const std::wstring& base, size_t fileSize, int rounds)

@@ -9,20 +9,15 @@
 #include <vector>
 
 #include "app/platform.h"
+#include "bench/bench_support.h"
 #include "ui/main_window.h"
 #include "ui/window_layout.h"
 
 using namespace nadeshiro;
+using nadeshiro::bench::Median;
+using nadeshiro::bench::Now;
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 void Pump()
 {
@@ -65,8 +60,7 @@ double TimeView(const std::wstring& folder, int rounds)
         Pump();
         times.push_back(Now() - t0);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return Median(times);
 }
 
 }  // namespace

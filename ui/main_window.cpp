@@ -178,17 +178,15 @@ void CreateControls()
         HWND parent = desc.tab == kOnWindow ? g.window : g.pages[desc.tab];
         g.controls[desc.name] = CreateControl(parent, desc, g.dpi, g.font, true);
     }
-    Layout(g.dpi);
+    g.drive1.Attach(Control(L"Drive1"));
+    g.dir1.Attach(Control(L"Dir1"));
+    Layout(g.dpi);  // places the controls and gives them their font
 
     std::vector<const ControlSpec*> ordered;
     for (const auto& desc : kControls)
         if (desc.kind != ControlKind::Label && desc.focusOrder != kNoFocus) ordered.push_back(&desc);
     std::sort(ordered.begin(), ordered.end(), [](auto* a, auto* b) { return a->focusOrder < b->focusOrder; });
     for (auto* desc : ordered) g.focusOrder.push_back(Control(desc->name));
-
-    g.drive1.Attach(Control(L"Drive1"));
-    g.dir1.Attach(Control(L"Dir1"));
-    g.dir1.SetMetrics(g.dpi, g.font);
 }
 
 // Form_Load: the game folder is the current folder when the tool starts; the drive and
@@ -373,29 +371,9 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
     INITCOMMONCONTROLSEX common{sizeof common, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&common);
 
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = MainWindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_NADESHIRO));
-        windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NADESHIRO), IMAGE_ICON,
-                                                            GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kMainWindow.name;
-        registered = RegisterClassExW(&windowClass) != 0;
-
-        WNDCLASSEXW pageClass{};
-        pageClass.cbSize = sizeof pageClass;
-        pageClass.lpfnWndProc = PageProc;
-        pageClass.hInstance = instance;
-        pageClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        pageClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        pageClass.lpszClassName = kPageClass;
-        RegisterClassExW(&pageClass);
-    }
+    if (!RegisterWindowClass(instance, kMainWindow.name, MainWindowProc, true) ||
+        !RegisterWindowClass(instance, kPageClass, PageProc, false))
+        return nullptr;
 
     g = MainWindowState{};
     g.instance = instance;
@@ -409,7 +387,6 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
     // The window may have come up on a monitor of another DPI.
     UINT dpi = WindowDpi(g.window);
     g.dpi = dpi;
-    g.font = CreateInterfaceFont(dpi);
     g.banner = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     FitClientArea(g.window, kMainWindow.clientWidth, kMainWindow.clientHeight, dpi);
     CreateControls();

@@ -9,7 +9,6 @@
 #include "app/codepage.h"
 #include "app/handler.h"
 #include "app/platform.h"
-#include "app/resource.h"
 #include "memo/memo_file.h"
 
 namespace nadeshiro::ui {
@@ -207,25 +206,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void RegisterMemoClass(HINSTANCE instance)
-{
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kClassName, &existing)) return;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NADESHIRO), IMAGE_ICON,
-                                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NADESHIRO), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    if (RegisterClassExW(&windowClass) == 0) RaiseLastError(std::wstring());
-}
-
 }  // namespace
 
 const WindowSpec kMemoWindow{L"omoide", L"思い出（永遠はあるよ…僕のこと忘れないでね）", 5655, 5490};
@@ -251,12 +231,10 @@ void ShowMemoWindow(HINSTANCE instance, const std::wstring& backupFolder)
 {
     g_memo.folder = backupFolder;
     if (g_memo.window != nullptr) {
-        ShowWindow(g_memo.window, IsIconic(g_memo.window) ? SW_RESTORE : SW_SHOW);
-        SetWindowPos(g_memo.window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(g_memo.window);
+        BringToFront(g_memo.window);
         return;
     }
-    RegisterMemoClass(instance);
+    if (!RegisterWindowClass(instance, kClassName, WindowProc, true)) RaiseLastError(std::wstring());
     UINT dpi = WindowDpi(nullptr);
     SIZE outer = OuterSize(kMemoWindow.clientWidth, kMemoWindow.clientHeight, kStyle, kExStyle, false, dpi);
     HWND window = CreateWindowExW(kExStyle, kClassName, kMemoWindow.caption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,

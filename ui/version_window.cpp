@@ -5,7 +5,6 @@
 #include <array>
 #include <cwchar>
 
-#include "app/resource.h"
 #include "app/runtime_error.h"
 
 namespace nadeshiro::ui {
@@ -29,13 +28,9 @@ struct VersionWindowState {
     std::array<HWND, 3> labels{};
     HFONT font = nullptr;
     UINT dpi = 96;
-    HICON bigIcon = nullptr;
-    HICON smallIcon = nullptr;
 };
 
 VersionWindowState g_version;
-ATOM g_versionClass = 0;
-HINSTANCE g_classInstance = nullptr;  // the module the class was registered for
 
 void ApplyFont(HFONT font)
 {
@@ -71,22 +66,6 @@ const ControlSpec* DescriptionOf(HWND label)
     return nullptr;
 }
 
-HICON LoadProgramIcon(HINSTANCE instance, int metricX, int metricY)
-{
-    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NADESHIRO), IMAGE_ICON,
-                                         GetSystemMetrics(metricX), GetSystemMetrics(metricY), LR_DEFAULTCOLOR));
-}
-
-void SetProgramIcon(HWND window, HINSTANCE instance)
-{
-    g_version.bigIcon = LoadProgramIcon(instance, SM_CXICON, SM_CYICON);
-    g_version.smallIcon = LoadProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
-    if (g_version.bigIcon != nullptr)
-        SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_version.bigIcon));
-    if (g_version.smallIcon != nullptr)
-        SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_version.smallIcon));
-}
-
 LRESULT CALLBACK VersionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -111,8 +90,6 @@ LRESULT CALLBACK VersionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_NCDESTROY:
         if (window == g_version.window) {
             if (g_version.font != nullptr) DeleteObject(g_version.font);
-            if (g_version.bigIcon != nullptr) DestroyIcon(g_version.bigIcon);
-            if (g_version.smallIcon != nullptr) DestroyIcon(g_version.smallIcon);
             g_version = VersionWindowState{};  // the next show loads it afresh
             TopLevelWindowClosed();
         }
@@ -123,27 +100,10 @@ LRESULT CALLBACK VersionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool RegisterVersionWindowClass(HINSTANCE instance)
+// Loads the window from its description, hidden, at its fixed place.
+HWND LoadVersionWindow(HINSTANCE instance)
 {
-    if (g_versionClass != 0) return true;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = VersionWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    windowClass.lpszClassName = kVersionWindowClass;
-    g_versionClass = RegisterClassExW(&windowClass);
-    if (g_versionClass != 0) g_classInstance = instance;
-    return g_versionClass != 0;
-}
-
-// Loads the window from its description, hidden, at its fixed place. Its icon comes from
-// iconModule when that module has one.
-HWND LoadVersionWindow(HINSTANCE iconModule)
-{
-    if (!RegisterVersionWindowClass(GetModuleHandleW(nullptr))) return nullptr;
-    HINSTANCE instance = g_classInstance;
+    if (!RegisterWindowClass(instance, kVersionWindowClass, VersionWindowProc, true)) return nullptr;
     UINT dpi = WindowDpi(nullptr);
     POINT place{TwipsToPixels(kVersionWindowLeft, dpi), TwipsToPixels(kVersionWindowTop, dpi)};
     SIZE outer = OuterSize(kVersionWindow.clientWidth, kVersionWindow.clientHeight, kStyle, kExStyle, false, dpi);
@@ -171,7 +131,6 @@ HWND LoadVersionWindow(HINSTANCE iconModule)
     }
     place = POINT{TwipsToPixels(kVersionWindowLeft, dpi), TwipsToPixels(kVersionWindowTop, dpi)};
     FitClientArea(window, kVersionWindow.clientWidth, kVersionWindow.clientHeight, dpi, &place);
-    SetProgramIcon(window, iconModule);
     return window;
 }
 
@@ -199,9 +158,7 @@ void ShowVersionWindow(HINSTANCE instance)
         window = LoadVersionWindow(instance);
         if (window == nullptr) throw RuntimeError(err::OutOfMemory, kVersionWindow.name, GetLastError());
     }
-    ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
-    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetForegroundWindow(window);
+    BringToFront(window);
 }
 
 HWND VersionWindow() { return g_version.window; }

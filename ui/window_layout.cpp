@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "app/resource.h"
+
 namespace nadeshiro::ui {
 
 namespace {
@@ -258,6 +260,35 @@ bool PreTranslate(MSG& message)
     HWND top = GetAncestor(message.hwnd, GA_ROOT);
     if (top == nullptr) return false;
     return SendMessageW(top, WM_NADESHIRO_TABKEY, GetKeyState(VK_SHIFT) < 0 ? 1 : 0, GetKeyState(VK_CONTROL) < 0 ? 1 : 0) != 0;
+}
+
+bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool withIcon, DWORD extraStyle)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    if (GetClassInfoExW(instance, name, &windowClass)) return true;
+    windowClass.style = extraStyle;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    if (withIcon) {
+        for (bool small : {false, true}) {
+            auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NADESHIRO), IMAGE_ICON,
+                                                      GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON),
+                                                      GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON), 0));
+            (small ? windowClass.hIconSm : windowClass.hIcon) = icon;
+        }
+    }
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    windowClass.lpszClassName = name;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+void BringToFront(HWND window)
+{
+    ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(window);
 }
 
 void TopLevelWindowOpened() { ++g_topLevelWindows; }

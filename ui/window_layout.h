@@ -75,6 +75,14 @@ HWND NextInFocusOrder(const std::vector<HWND>& order, HWND current, bool backwar
 // presses the focused button); true when it was handled.
 bool PreTranslate(MSG& message);
 
+// Registers a window class of the tool once: button-face background, arrow cursor and, with
+// withIcon, the program's icon at both sizes. Returns false when it could not be registered.
+bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool withIcon,
+                         DWORD extraStyle = 0);
+
+// Shows a window that is already loaded and brings it to the front (restored if minimised).
+void BringToFront(HWND window);
+
 // Top-level windows of the tool: the program ends when the last one closes.
 void TopLevelWindowOpened();
 void TopLevelWindowClosed();
