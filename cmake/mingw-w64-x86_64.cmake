@@ -13,7 +13,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # Programs built here run on Linux under Wine (tests, benchmarks).
-find_program(WINE_PROGRAM NAMES wine wine64)
+find_program(WINE_PROGRAM NAMES wine64 wine)
 if(WINE_PROGRAM)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
 endif()

@@ -1,24 +1,54 @@
-# Shared by the run and test scripts: the build, the Wine prefix and a display.
-# Sourced, not run.
+# Shared by the run, test and package scripts: the build of one architecture, its Wine
+# prefix, the Japanese locale and a display. Sourced, not run.
+#   NADESHIRO_ARCH   x64 (default) or x86
+#   NADESHIRO_BUILD  the folder that holds the builds (default: build/ in the source tree)
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${NADESHIRO_BUILD:-$root/build}
-export WINEPREFIX=$build/wineprefix
+builds=${NADESHIRO_BUILD:-$root/build}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Picks the build of one architecture: its toolchain, its build folder and its Wine prefix
+# (64-bit Wine for x64, a 32-bit prefix for x86).
+select_arch() {
+  arch=$1
+  case "$arch" in
+    x64) toolchain=$root/cmake/mingw-w64-x86_64.cmake; export WINEARCH=win64 ;;
+    x86) toolchain=$root/cmake/mingw-w64-i686.cmake; export WINEARCH=win32 ;;
+    *) echo "the architecture must be x64 or x86, not '$arch'" >&2; exit 2 ;;
+  esac
+  build=$builds/$arch
+  export WINEPREFIX=$build/wineprefix
+}
+select_arch "${NADESHIRO_ARCH:-x64}"
+
 configure_and_build() {
   cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$build" "$@"
 }
 
+# Wine in the Japanese locale: code page 932 as on a Japanese Windows, and file names in
+# Japanese. Stops at once where the system has no Japanese UTF-8 locale.
+use_japanese_locale() {
+  local name
+  name=$(locale -a 2>/dev/null | grep -ix 'ja_JP\.utf-\?8' | head -n 1 || true)
+  if [ -z "$name" ]; then
+    echo "error: the system has no ja_JP.UTF-8 locale, which Wine needs for code page 932 and" >&2
+    echo "       for file names in Japanese; run scripts/setup.sh as root (it generates it)." >&2
+    exit 1
+  fi
+  unset LANGUAGE LC_CTYPE LC_MESSAGES
+  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+}
+
 xvfb_pid=
-# Uses the caller's X display when it answers, else starts a private Xvfb.
+# Uses the caller's X display when it answers, else starts a private Xvfb that any local
+# account may use (the tests also run as an ordinary user).
 ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
   local n=77
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -ac </dev/null >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$n"
   for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done

@@ -1,29 +1,55 @@
 #!/usr/bin/env bash
-# Boots the build tree's own Wine prefix and keeps a persistent wineserver running, so that
-# Wine's services are started here, with their standard streams closed, and not by the first
-# test (whose output pipe they would then hold open for ever).
-# Usage: wine-prefix.sh PREFIX
+# Boots a Wine prefix for the tests and keeps a persistent wineserver running, so that Wine's
+# services are started here, with their standard streams closed, and not by the first test
+# (whose output pipe they would then hold open for ever).
+# Usage: wine-prefix.sh PREFIX     (WINEARCH: win64, the default, or win32)
 set -eu
 prefix=$1
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$prefix"
-wineserver -p </dev/null >/dev/null 2>&1 || true
-if [ ! -f "$prefix/.booted" ]; then
-  wineboot -i </dev/null >/dev/null 2>&1
-  touch "$prefix/.booted"
-else
-  wineboot </dev/null >/dev/null 2>&1
+export WINEARCH=${WINEARCH:-win64}
+
+# A prefix is made for one architecture and for the Wine it was made with: a 64-bit prefix
+# booted before 32-bit Wine was installed no longer starts once it is. Such a prefix, or one
+# of the other architecture, is made anew.
+wine32=absent
+[ -x /usr/lib/wine/wine ] && wine32=present
+stamp="$WINEARCH wine32-$wine32 $(wine --version 2>/dev/null || echo unknown)"
+if [ -d "$prefix" ] && [ "$(cat "$prefix/.booted" 2>/dev/null)" != "$stamp" ]; then
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  rm -rf "$prefix"
 fi
+mkdir -p "$prefix/dosdevices"
+
+# The tests' drive letters, made before the Wine server starts (it reads them only then):
+# - q:, whose target is gone: the drive list's "not ready" case;
+# - r:, a drive of its own whose root the tests may write to.
+ln -sfn /nonexistent-nadeshiro-drive "$prefix/dosdevices/q:"
+mkdir -p "$prefix/drive_r"
+ln -sfn ../drive_r "$prefix/dosdevices/r:"
+
+boot() {
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  wineboot "$@" </dev/null >/dev/null 2>&1
+}
+if [ ! -f "$prefix/.booted" ]; then
+  boot -i
+  printf '%s\n' "$stamp" >"$prefix/.booted"
+else
+  boot
+fi
+# A prefix that does not start a program is made anew, once.
+if ! wine cmd.exe /c exit </dev/null >/dev/null 2>&1; then
+  echo "wine-prefix: $prefix does not start programs; making it anew" >&2
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  rm -rf "$prefix"
+  exec "$0" "$@"
+fi
+
 # Wine's Marlett font, which draws the frame's buttons, where the prefix lacks it.
 if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$prefix/drive_c/windows/Fonts" ] &&
    [ ! -e "$prefix/drive_c/windows/Fonts/marlett.ttf" ]; then
   cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
 fi
-# A drive letter whose target is gone: the drive list's "not ready" case.
-ln -sfn /nonexistent-nadeshiro-drive "$prefix/dosdevices/q:"
-# A drive of its own whose root the tests may write to.
-mkdir -p "$prefix/drive_r"
-ln -sfn ../drive_r "$prefix/dosdevices/r:"
 # Once per prefix:
 # - Japanese glyphs for Wine's own interface fonts (menus, captions): they are linked to the
 #   IPA Gothic font, as Windows links its interface fonts to its Japanese ones;
