@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Starts the tool under Xvfb and Wine in the demo game folder and writes a screenshot of the
-# main window on each of its three tabs: build/screenshots/tab1.png to tab3.png.
+# main window on each of its three tabs: build/x64/screenshots/tab1.png to tab3.png.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 bash "$root/scripts/setup.sh"
+use_japanese_locale
 configure_and_build --target nadeshiro one_standin
 demo=$build/demo-game
 mkdir -p "$demo/backups" "$build/screenshots"
@@ -35,4 +36,4 @@ for i in 0 1 2; do
   sleep 1
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$build/screenshots/tab$((i + 1)).png"
 done
-echo "screenshots of the three tabs: $build/screenshots/tab1.png tab2.png tab3.png"
+echo "screenshots of the three tabs: $build/x64/screenshots/tab1.png tab2.png tab3.png"

@@ -3,7 +3,8 @@
 # the Japanese locale (code page 932), in these configurations:
 #   x64-root-ja  x64 build, 64-bit Wine, as the account that runs this script
 #   x86-root-ja  x86 build, 32-bit Wine prefix, as that account
-#   x64-user-ja  x64 build as an ordinary account with its own home and Wine prefix (only
+#   x64-user-ja, x86-user-ja
+#                each build as an ordinary account with its own home and Wine prefixes (only
 #                when this script runs as root: it makes the account), where Unix permissions
 #                apply as they do for a player, with the tests that only exist there
 # It ends with one line per configuration and exits non-zero if any failed. With CI=true a
@@ -71,6 +72,7 @@ run_configuration() {
   "$@" ctest --test-dir "$tree" --output-on-failure --timeout 300 -j 2 "${ctest_args[@]}" >"$out" 2>&1 || rc=$?
   grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|FAILED|Skipped|Not Run|Timeout' "$out" || true
   local log=$tree/Testing/Temporary/LastTest.log
+  [ -f "$log" ] || { mkdir -p "$(dirname "$log")"; : >"$log"; }
   local ctest_failed
   ctest_failed=$(sed -n 's/^.*tests passed, \([0-9]*\) tests failed.*$/\1/p' "$out" | tail -n 1)
   [ -n "$ctest_failed" ] || ctest_failed=$([ $rc -eq 0 ] && echo 0 || echo 1)
@@ -118,28 +120,31 @@ for a in x64 x86; do
   unset NADESHIRO_FULLDISK
 done
 
-# As an ordinary account: the x64 build's tests copied into its home, with its own prefix.
+# As an ordinary account: each build's tests copied into its home, with its own prefixes.
 if [ -n "$is_root" ]; then
   id "$player" >/dev/null 2>&1 || useradd --create-home --shell /bin/bash "$player"
   home=$(getent passwd "$player" | cut -d: -f6)
-  select_arch x64
-  tree=$home/tests/x64
   rm -rf "$home/tests"
-  mkdir -p "$tree" "$home/tests/source"
+  mkdir -p "$home/tests/source"
   cp -a "$root/scripts" "$home/tests/source/"
-  (cd "$build" && find . \( -path ./wineprefix -o -path ./googletest -o -path ./fulldisk -o -path ./Testing \
-      -o -name CMakeFiles -o -path ./demo-game \) -prune -o \( -name '*.exe' -o -name 'CTestTestfile.cmake' \) -print |
-    tar -cf - -T -) | tar -xf - -C "$tree"
-  find "$tree" -name CTestTestfile.cmake -exec sed -i -e "s|$build|$tree|g" -e "s|$root/scripts|$home/tests/source/scripts|g" {} +
-  chown -R "$player:" "$home/tests"
-  mount_full_disk "$tree/fulldisk" "$player" && user_fulldisk=$tree/fulldisk || user_fulldisk=
-  ctest_args=()
-  run_configuration x64-user-ja "$tree" runuser -u "$player" -- env -i PATH="$PATH" HOME="$home" USER="$player" \
-    LANG="$LANG" LC_ALL="$LC_ALL" DISPLAY="$DISPLAY" CI="${CI:-}" WINEARCH=win64 WINEDEBUG=-all \
-    WINEDLLOVERRIDES="$WINEDLLOVERRIDES" NADESHIRO_FULLDISK="$user_fulldisk" NADESHIRO_PLAYER_ACCOUNT=1
-  runuser -u "$player" -- env WINEPREFIX="$tree/wineprefix" wineserver -k 2>/dev/null || true
+  for a in x64 x86; do
+    select_arch "$a"
+    tree=$home/tests/$a
+    mkdir -p "$tree"
+    (cd "$build" && find . \( -path ./wineprefix -o -path ./googletest -o -path ./fulldisk -o -path ./Testing \
+        -o -name CMakeFiles -o -path ./demo-game \) -prune -o \( -name '*.exe' -o -name 'CTestTestfile.cmake' \) -print |
+      tar -cf - -T -) | tar -xf - -C "$tree"
+    find "$tree" -name CTestTestfile.cmake -exec sed -i -e "s|$build|$tree|g" -e "s|$root/scripts|$home/tests/source/scripts|g" {} +
+    chown -R "$player:" "$home/tests"
+    mount_full_disk "$tree/fulldisk" "$player" && user_fulldisk=$tree/fulldisk || user_fulldisk=
+    ctest_args=()
+    run_configuration "$a-user-ja" "$tree" runuser -u "$player" -- env -i PATH="$PATH" HOME="$home" USER="$player" \
+      LANG="$LANG" LC_ALL="$LC_ALL" DISPLAY="$DISPLAY" CI="${CI:-}" WINEARCH="$WINEARCH" WINEDEBUG=-all \
+      WINEDLLOVERRIDES="$WINEDLLOVERRIDES" NADESHIRO_FULLDISK="$user_fulldisk"
+    runuser -u "$player" -- env WINEPREFIX="$tree/wineprefix" wineserver -k 2>/dev/null || true
+  done
 else
-  echo "note: not root, so the ordinary-user configuration (x64-user-ja) is not run"
+  echo "note: not root, so the ordinary-account configurations (x64-user-ja, x86-user-ja) are not run"
 fi
 
 echo "== test run took $((SECONDS - started)) s"

@@ -61,14 +61,20 @@ std::wstring JapaneseFace(const wchar_t* face)
     return known.back().second;
 }
 
+// The classic Japanese proportional interface face, or a face made to its metrics, so that the
+// captions take the room they were sized for.
+const wchar_t* const kProportionalFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"IPAPGothic", L"IPA Pゴシック"};
+
 std::wstring FindJapaneseFace(const wchar_t* face)
 {
     if (face != nullptr && face[0] != 0 && HasJapaneseFace(face)) return face;
-    static const wchar_t* const kFallbacks[] = {
-        L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic", L"ＭＳ Ｐゴシック", L"MS PGothic", L"IPAPGothic",
-        L"IPAGothic", L"Noto Sans CJK JP", L"Noto Sans JP", L"VL PGothic", L"TakaoPGothic", L"Droid Sans Fallback",
+    for (const wchar_t* candidate : kProportionalFaces)
+        if (HasJapaneseFace(candidate)) return candidate;
+    static const wchar_t* const kOthers[] = {
+        L"MS UI Gothic", L"Meiryo UI", L"Yu Gothic UI", L"IPAGothic", L"Noto Sans CJK JP", L"Noto Sans JP",
+        L"VL PGothic", L"TakaoPGothic", L"Droid Sans Fallback",
     };
-    for (const wchar_t* candidate : kFallbacks)
+    for (const wchar_t* candidate : kOthers)
         if (HasJapaneseFace(candidate)) return candidate;
     std::wstring any;
     HDC dc = GetDC(nullptr);
@@ -141,6 +147,10 @@ void FitClientArea(HWND window, int clientWidth, int clientHeight, UINT dpi, con
 
 HFONT CreateInterfaceFont(UINT dpi)
 {
+    // The classic Japanese interface font, 9 points, or a face made to its metrics.
+    for (const wchar_t* face : kProportionalFaces)
+        if (JapaneseFace(face) == face) return CreateJapaneseFont(face, 9, dpi);
+    // Else the system's message font, at the window's DPI, with the Japanese character set.
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     using ForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
