@@ -60,7 +60,8 @@ for a in x86 x64; do
   expected="./$name ./$name/README-en.txt ./$name/nadeshiro.exe ./$name/お読みください.txt "
   [ "$listing" = "$expected" ] || fail "$name.zip holds '$listing', not '$expected'"
   readme=$unpacked/$name/お読みください.txt
-  iconv -f CP932 -t UTF-8 "$readme" | grep -q "なでしろ ver$version" || fail "$readme is not Japanese text in code page 932"
+  text=$(iconv -f CP932 -t UTF-8 "$readme") && [[ $text == *"なでしろ ver$version"* ]] ||
+    fail "$readme is not Japanese text in code page 932"
   [ "$(grep -c $'\r$' "$readme")" = "$(wc -l <"$readme")" ] || fail "$readme has lines without CR LF"
   [ "$(grep -c $'\r$' "$unpacked/$name/README-en.txt")" = "$(wc -l <"$unpacked/$name/README-en.txt")" ] ||
     fail "README-en.txt has lines without CR LF"
