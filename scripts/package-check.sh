@@ -83,4 +83,5 @@ for a in x86 x64; do
   checked+=("$a")
 done
 
-echo "package-check: ok: two packagings of ${head:0:12} are identical ($(cut -c1-12 "$dist/SHA256SUMS" | tr '\n' ' ')); the packaged ${checked[*]} programs started and checked; $((SECONDS - started)) s"
+sed 's/^/package-check: sha256 /' "$dist/SHA256SUMS"
+echo "package-check: ok: two packagings of ${head:0:12} from two clones are identical; the packaged ${checked[*]} programs started and checked; $((SECONDS - started)) s"
