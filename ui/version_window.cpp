@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "app/runtime_error.h"
+#include "app/version.h"
 
 namespace nadeshiro::ui {
 
@@ -140,7 +141,7 @@ const std::vector<ControlSpec>& VersionWindowControls()
 {
     // Label1(0) to Label1(2): positions in twips on the client area, in focus order.
     static const std::vector<ControlSpec> controls{
-        {L"Label1(0)", kVersionLabelId + 0, ControlKind::Label, L"なでしろ ver1.00", 120, 240, 3855, 255, 0,
+        {L"Label1(0)", kVersionLabelId + 0, ControlKind::Label, L"" NADESHIRO_PRODUCT_LABEL, 120, 240, 3855, 255, 0,
          kOnWindow, kBlue},
         {L"Label1(1)", kVersionLabelId + 1, ControlKind::Label, L"企画・プログラム　なずな", 2040, 840, 3375, 255, 1,
          kOnWindow, kBlue},
