@@ -7,6 +7,7 @@
 #                each build as an ordinary account with its own home and Wine prefixes (only
 #                when this script runs as root: it makes the account), where Unix permissions
 #                apply as they do for a player, with the tests that only exist there
+# Then it packages the release twice and checks the packages (scripts/package-check.sh).
 # It ends with one line per configuration and exits non-zero if any failed. With CI=true a
 # skipped test fails the run unless a line "skip allowed: ..." above says why it cannot run.
 set -euo pipefail
@@ -145,6 +146,16 @@ if [ -n "$is_root" ]; then
   done
 else
   echo "note: not root, so the ordinary-account configurations (x64-user-ja, x86-user-ja) are not run"
+fi
+
+# The release packages: reproducible to the byte, and the packaged programs started.
+echo "== release packages"
+if bash "$root/scripts/package-check.sh" >"$builds/package-check.log" 2>&1; then
+  summaries+=("$(grep '^package-check: ok' "$builds/package-check.log" | tail -n 1)")
+else
+  cat "$builds/package-check.log"
+  summaries+=("package-check: FAILED (see above)")
+  failed_any=yes
 fi
 
 echo "== test run took $((SECONDS - started)) s"
