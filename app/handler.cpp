@@ -7,6 +7,22 @@
 
 namespace nadeshiro {
 
+namespace {
+
+// Shows the report; a report that cannot even be put together still says that something
+// failed.
+void Report(int number, const RuntimeError* error) noexcept
+{
+    try {
+        std::wstring text = ErrorReportText(error != nullptr ? *error : RuntimeError(number, std::wstring()));
+        platform::ShowMessage(text, platform::kStyleCritical, L"なでしろ");
+    } catch (...) {
+        MessageBoxW(nullptr, L"実行時エラー", L"なでしろ", MB_ICONHAND);
+    }
+}
+
+}  // namespace
+
 std::wstring ErrorReportText(const RuntimeError& error)
 {
     std::wstring text = L"実行時エラー '" + std::to_wstring(error.Number()) + L"':\r\n\r\n" + error.Description();
@@ -17,24 +33,20 @@ std::wstring ErrorReportText(const RuntimeError& error)
     return text;
 }
 
-void ReportError(const RuntimeError& error)
-{
-    platform::ShowMessage(ErrorReportText(error), platform::kStyleCritical, L"なでしろ");
-}
-
-bool RunHandler(const std::function<void()>& handler)
+bool RunHandler(const std::function<void()>& work, const std::function<void()>& trap)
 {
     try {
-        handler();
+        work();
         return true;
     } catch (const RuntimeError& error) {
-        ReportError(error);
+        if (trap) RunHandler(trap);
+        else Report(error.Number(), &error);
     } catch (const std::bad_alloc&) {
-        ReportError(RuntimeError(err::OutOfMemory, std::wstring()));
-    } catch (const std::exception&) {
+        Report(err::OutOfMemory, nullptr);
+    } catch (...) {
         // Nothing else should get here; if it does, it is reported like any failure rather
         // than ending the tool.
-        ReportError(RuntimeError(err::InvalidCall, std::wstring()));
+        Report(err::InvalidCall, nullptr);
     }
     return false;
 }

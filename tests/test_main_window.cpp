@@ -16,6 +16,19 @@ using namespace nadeshiro::ui;
 
 namespace {
 
+// Every control's place in twips: on the window, or on a tab (from the tab control's corner,
+// 2280 and 960).
+struct Place { const wchar_t* name; int tab, left, top, width, height; };
+const Place kPlaces[] = {
+    {L"SSTab1", -1, 2280, 960, 5925, 2565}, {L"Drive1", -1, 120, 960, 2055, 300}, {L"Dir1", -1, 120, 1320, 2055, 2190},
+    {L"Command4", -1, 120, 3600, 8055, 495},
+    {L"tab1_label1(0)", 0, 240, 480, 1215, 255}, {L"tab1_label1(1)", 0, 240, 720, 5295, 255},
+    {L"Text1", 0, 240, 1080, 2415, 270}, {L"tab1_label1(2)", 0, 240, 1560, 3375, 255}, {L"Command1", 0, 4440, 2040, 1215, 375},
+    {L"tab2_label(0)", 1, 240, 480, 855, 255}, {L"tab2_label(1)", 1, 240, 720, 4815, 255}, {L"Command2", 1, 4440, 2040, 1215, 375},
+    {L"Label1(0)", 2, 240, 480, 1095, 255}, {L"Label1(1)", 2, 240, 720, 3975, 255}, {L"Text2", 2, 120, 1080, 5655, 1335},
+    {L"Command3", 2, 4200, 600, 1575, 375},
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -30,13 +43,13 @@ protected:
     }
     void TearDown() override
     {
-        for (HWND open : {MemoWindow(), VersionWindow(), window})
+        for (HWND open : {MemoForm().Window(), VersionForm().Window(), window})
             if (IsWindow(open)) DestroyWindow(open);
         Pump();
         folder.reset();
     }
 
-    HWND C(const wchar_t* name) { return MainControl(name); }
+    HWND C(const wchar_t* name) { return MainForm().Control(name); }
     void SelectTab(int tab)
     {
         SendMessageW(C(L"SSTab1"), TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
@@ -65,11 +78,18 @@ protected:
     std::vector<std::wstring> TabWalk()
     {
         std::vector<std::wstring> names;
-        for (HWND at = NextInFocusOrder(MainFocusOrder(), C(L"SSTab1"), false); at != nullptr && at != C(L"SSTab1");
-             at = NextInFocusOrder(MainFocusOrder(), at, false))
-            for (const auto& desc : MainWindowControls())
-                if (C(desc.name) == at) names.push_back(desc.name);
+        for (HWND at = GetNextDlgTabItem(window, C(L"SSTab1"), FALSE); at != nullptr && at != C(L"SSTab1");
+             at = GetNextDlgTabItem(window, at, FALSE))
+            for (const Place& place : kPlaces)
+                if (C(place.name) == at) names.push_back(place.name);
         return names;
+    }
+    // A key press as the program's message loop handles it.
+    void Press(WPARAM key)
+    {
+        MSG press{GetFocus(), WM_KEYDOWN, key, 1, 0, {0, 0}};
+        if (!PreTranslate(press)) DispatchMessageW(&press);
+        Pump();
     }
 
     TestFolder game{std::wstring(), L"main window game "};
@@ -98,7 +118,7 @@ TEST_F(MainWindowTest, StartsOnTheRestoreTabInTheGameFolder)
 
 TEST_F(MainWindowTest, LayoutFollowsTheTwipsAtEachDpi)
 {
-    for (UINT dpi : {MainWindowDpi(), 144u, 96u}) {
+    for (UINT dpi : {MainForm().Dpi(), 144u, 96u}) {
         RECT suggested;
         GetWindowRect(window, &suggested);
         SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
@@ -106,13 +126,12 @@ TEST_F(MainWindowTest, LayoutFollowsTheTwipsAtEachDpi)
         GetClientRect(window, &client);
         EXPECT_EQ(client.right, TwipsToPixels(8295, dpi)) << dpi;
         EXPECT_EQ(client.bottom, TwipsToPixels(4185, dpi)) << dpi;
-        const ControlSpec& tab = MainWindowControls()[0];
-        for (const auto& desc : MainWindowControls()) {
-            bool onTab = desc.tab != kOnWindow;
-            RECT expected = ControlRect(desc, dpi, onTab ? tab.left : 0, onTab ? tab.top : 0);
-            RECT actual = RectInWindow(C(desc.name));
-            if (desc.kind == ControlKind::DriveList) actual.bottom = expected.bottom;  // its height is the font's
-            EXPECT_TRUE(EqualRect(&actual, &expected)) << Utf8(desc.name) << " at " << dpi;
+        for (const Place& p : kPlaces) {
+            int left = TwipsToPixels(p.left + (p.tab < 0 ? 0 : 2280), dpi), top = TwipsToPixels(p.top + (p.tab < 0 ? 0 : 960), dpi);
+            RECT expected{left, top, left + TwipsToPixels(p.width, dpi), top + TwipsToPixels(p.height, dpi)};
+            RECT actual = RectInWindow(C(p.name));
+            if (std::wstring(p.name) == L"Drive1") actual.bottom = expected.bottom;  // its height is the font's
+            EXPECT_TRUE(EqualRect(&actual, &expected)) << Utf8(p.name) << " at " << dpi << ": " << Describe(actual);
         }
     }
 }
@@ -129,10 +148,9 @@ TEST_F(MainWindowTest, EachTabShowsOnlyItsOwnControlsInFocusOrderAndKeepsTheText
     for (int tab : {0, 1, 2}) {
         SelectTab(tab);
         EXPECT_EQ(TabWalk(), walks[tab]) << "tab " << tab;
-        for (const auto& desc : MainWindowControls())
-            EXPECT_EQ(IsWindowVisible(C(desc.name)) != FALSE, desc.tab == kOnWindow || desc.tab == tab) << Utf8(desc.name);
+        for (const Place& p : kPlaces) EXPECT_EQ(IsWindowVisible(C(p.name)) != FALSE, p.tab < 0 || p.tab == tab) << Utf8(p.name);
     }
-    EXPECT_EQ(NextInFocusOrder(MainFocusOrder(), C(L"SSTab1"), true), C(L"Command4"));
+    EXPECT_EQ(GetNextDlgTabItem(window, C(L"SSTab1"), TRUE), C(L"Command4"));
     EXPECT_EQ(WindowText(C(L"Text1")), L"名前");
     EXPECT_EQ(WindowText(C(L"Text2")), L"メモ");
     EXPECT_EQ(Dir1().Path(), game.Path());
@@ -144,23 +162,25 @@ TEST_F(MainWindowTest, TabKeyMovesTheFocusEnterStaysInText2AndCtrlTabChangesTheT
     SetFocus(C(L"Text2"));
     if (GetFocus() != C(L"Text2")) GTEST_SKIP() << "this display gives the window no keyboard focus";
     for (wchar_t c : {L'a', L'\r', L'b'}) SendMessageW(C(L"Text2"), WM_CHAR, c, 0);
-    EXPECT_EQ(WindowText(C(L"Text2")), L"a\r\nb");
-    MSG tab{};  // a Tab key press takes the program's own path
-    tab.hwnd = GetFocus();
-    tab.message = WM_KEYDOWN;
-    tab.wParam = VK_TAB;
-    EXPECT_TRUE(PreTranslate(tab));
+    Press(VK_RETURN);
+    EXPECT_EQ(WindowText(C(L"Text2")), L"a\r\nb\r\n");
+    Press(VK_TAB);
     EXPECT_EQ(GetFocus(), C(L"Command3"));
-    MSG enter = tab;  // Enter presses the focused button: the memo view runs, here without a memo
-    enter.hwnd = GetFocus();
-    enter.wParam = VK_RETURN;
-    EXPECT_TRUE(PreTranslate(enter));
+    EXPECT_EQ(WindowText(C(L"Text2")), L"a\r\nb\r\n");  // no tab character
+    Press(VK_RETURN);  // Enter presses the focused button: the memo view runs, here without a memo
     EXPECT_EQ(Module1::WorkPath, game / L"omoide.txt");
-    SendMessageW(window, WM_NADESHIRO_TABKEY, 1, 0);
+    SetFocus(C(L"Dir1"));
+    Press(VK_TAB);
     EXPECT_EQ(GetFocus(), C(L"Text2"));
-    SendMessageW(window, WM_NADESHIRO_TABKEY, 0, 1);  // Ctrl+Tab
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    Press(VK_TAB);  // Ctrl+Tab
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
     EXPECT_EQ(SendMessageW(C(L"SSTab1"), TCM_GETCURSEL, 0, 0), 0);
-    EXPECT_NE(GetFocus(), C(L"Text2"));  // the focus left the hidden tab
+    EXPECT_EQ(GetFocus(), C(L"SSTab1"));  // the focus left the hidden tab
 }
 
 TEST_F(MainWindowTest, BackUpEndToEndAndItsMemoWindowStaysWithIt)
@@ -173,7 +193,7 @@ TEST_F(MainWindowTest, BackUpEndToEndAndItsMemoWindowStaysWithIt)
     std::wstring made = game / L"backups\\ボス戦の前";
     EXPECT_EQ(ListFolder(made), (std::vector<std::wstring>{L"save00", L"save07"}));
     EXPECT_EQ(ReadBytes(made + L"\\save07"), SlotContent(L"game07"));
-    ASSERT_NE(MemoWindow(), nullptr);
+    ASSERT_NE(MemoForm().Window(), nullptr);
     EXPECT_EQ(Dir1().Entries().back().text, L"backups");  // the list is not read again
     // A refused back-up (the name box keeps its text), a restore and a memo view change
     // WorkPath, not the memo's folder.
@@ -182,18 +202,18 @@ TEST_F(MainWindowTest, BackUpEndToEndAndItsMemoWindowStaysWithIt)
     Click(C(L"Command2"));
     Click(C(L"Command3"));
     EXPECT_EQ(Module1::WorkPath, game / L"backups\\omoide.txt");
-    SetWindowTextW(MemoControl(L"Text1"), L"ボス前");
-    Click(MemoControl(L"Command1"));
-    EXPECT_EQ(MemoWindow(), nullptr);
+    SetWindowTextW(MemoForm().Control(L"Text1"), L"ボス前");
+    Click(MemoForm().Control(L"Command1"));
+    EXPECT_EQ(MemoForm().Window(), nullptr);
     EXPECT_EQ(ReadBytes(made + L"\\omoide.txt"), std::string("\"\x83\x7b\x83\x58\x91\x4f\"\r\n"));
     EXPECT_FALSE(FileExists(game / L"backups\\omoide.txt"));
     // A later back-up while the window is open takes it over, text kept.
     SetText(L"Text1", L"second");
     Click(C(L"Command1"));
-    SetWindowTextW(MemoControl(L"Text1"), L"kept");
+    SetWindowTextW(MemoForm().Control(L"Text1"), L"kept");
     SetText(L"Text1", L"third");
     Click(C(L"Command1"));
-    EXPECT_EQ(WindowText(MemoControl(L"Text1")), L"kept");
+    EXPECT_EQ(WindowText(MemoForm().Control(L"Text1")), L"kept");
     EXPECT_EQ(MemoWindowFolder(), game / L"backups\\third");
 }
 
@@ -206,7 +226,8 @@ TEST_F(MainWindowTest, RestoreUsesTheOpenedFolderNotTheHighlightedOne)
     EXPECT_EQ(Dir1().Path(), game.Path());
     Click(C(L"Command2"));  // the game folder onto itself: nothing changes
     EXPECT_EQ(ReadBytes(game / L"save07"), SlotContent(L"game07"));
-    SendMessageW(C(L"Dir1"), WM_KEYDOWN, VK_RETURN, 0);  // Enter opens the highlighted entry
+    SetFocus(C(L"Dir1"));
+    Press(VK_RETURN);  // Enter opens the highlighted entry
     ClickFolder(L"old", true);
     ASSERT_EQ(Dir1().Path(), game / L"archive\\old");
     Click(C(L"Command2"));
@@ -256,11 +277,11 @@ TEST_F(MainWindowTest, MemoViewAppendsTheOpenFoldersMemoAfterWhatIsThere)
 TEST_F(MainWindowTest, MenuItemsOpenOneVersionWindowAndEndTheTool)
 {
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_VER, 0), 0);
-    HWND version = VersionWindow();
+    HWND version = VersionForm().Window();
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(GetWindow(version, GW_OWNER), nullptr);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_VER, 0), 0);
-    EXPECT_EQ(VersionWindow(), version);
+    EXPECT_EQ(VersionForm().Window(), version);
     EXPECT_TRUE(IsWindowEnabled(window));
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_END, 0), 0);
     EXPECT_EQ(recorder.ends, 1);
