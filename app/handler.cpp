@@ -9,6 +9,17 @@ namespace nadeshiro {
 
 namespace {
 
+// The error report's text: the error's number, description and path, and Windows' words.
+std::wstring ErrorReportText(const RuntimeError& error)
+{
+    std::wstring text = L"実行時エラー '" + std::to_wstring(error.Number()) + L"':\r\n\r\n" + error.Description();
+    if (!error.Path().empty()) text += L"\r\n\r\n" + error.Path();
+    if (!error.SystemText().empty())
+        text += L"\r\n\r\n" + error.SystemText() + L" (" + std::to_wstring(error.SystemCode()) + L")";
+    text += L"\r\n\r\nここまでの処理はそのまま残っています。なでしろはこのまま使えます。";
+    return text;
+}
+
 // Shows the report; a report that cannot even be put together still says that something
 // failed.
 void Report(int number, const RuntimeError* error) noexcept
@@ -22,16 +33,6 @@ void Report(int number, const RuntimeError* error) noexcept
 }
 
 }  // namespace
-
-std::wstring ErrorReportText(const RuntimeError& error)
-{
-    std::wstring text = L"実行時エラー '" + std::to_wstring(error.Number()) + L"':\r\n\r\n" + error.Description();
-    if (!error.Path().empty()) text += L"\r\n\r\n" + error.Path();
-    if (!error.SystemText().empty())
-        text += L"\r\n\r\n" + error.SystemText() + L" (" + std::to_wstring(error.SystemCode()) + L")";
-    text += L"\r\n\r\nここまでの処理はそのまま残っています。なでしろはこのまま使えます。";
-    return text;
-}
 
 bool RunHandler(const std::function<void()>& work, const std::function<void()>& trap)
 {

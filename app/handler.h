@@ -14,9 +14,6 @@ namespace nadeshiro {
 // The title of the tool's own message boxes.
 inline const wchar_t kMessageTitle[] = L"あのね";
 
-// The error report's text: the error's number, description and path, and Windows' words.
-std::wstring ErrorReportText(const RuntimeError& error);
-
 // Runs work to its end or to its first failing step; returns false when it failed. A
 // run-time error goes to trap when one is given (the handler's own failure trap, itself run
 // through this boundary), else to the error report; any other failure goes to the report.
