@@ -290,12 +290,12 @@ LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = GetFocus();
             if (focus != nullptr && IsChild(window, focus)) lastFocus_ = focus;
-        } else if (!HIWORD(wParam) && lastFocus_ != nullptr && IsWindowVisible(lastFocus_)) {
-            SetFocus(lastFocus_);
+            return 0;
         }
-        return 0;
+        [[fallthrough]];
     case WM_SETFOCUS:
-        if (lastFocus_ != nullptr && IsWindowVisible(lastFocus_)) SetFocus(lastFocus_);
+        if (lastFocus_ == nullptr || !IsWindowVisible(lastFocus_)) break;  // a window without controls takes it
+        if (message == WM_SETFOCUS || !HIWORD(wParam)) SetFocus(lastFocus_);
         return 0;
     case WM_DPICHANGED: {
         auto* suggested = reinterpret_cast<const RECT*>(lParam);
