@@ -74,7 +74,7 @@ bool CheckReplaceable(const std::wstring& path, HANDLE source = nullptr)
         refusal = GetLastError();
     }
     // The source is held open without delete sharing, so the source itself lands here too.
-    if (source != nullptr && refusal == ERROR_SHARING_VIOLATION && SameFile(source, path)) return false;
+    if (source != nullptr && SameFile(source, path)) return false;
     RaiseSystemError(refusal, path);
 }
 

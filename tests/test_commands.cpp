@@ -73,6 +73,7 @@ TEST_F(CommandTest, HostileNamesAreReportedAndNothingIsMade)
 TEST_F(CommandTest, RestoreFromTheGameFolderItselfKeepsEverySlot)
 {
     WriteBytes(game / L"save12", SlotContent(L"big", 300000));
+    SetFileAttributesW((game / L"save00").c_str(), FILE_ATTRIBUTE_READONLY);
     ASSERT_TRUE(RunHandler([&] { Restore(fields, game.Path()); }));
     EXPECT_EQ(Module1::WorkPath, game.Path());
     EXPECT_EQ(ReadBytes(game / L"save12"), SlotContent(L"big", 300000));
