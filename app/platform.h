@@ -1,6 +1,6 @@
 // The operations the tool takes from Windows, one function per operation, named by its
 // role. Every failing operation raises RuntimeError; nothing here shows a window but the
-// message box.
+// message box. The file system calls behind them go through one seam, app/system_calls.h.
 #pragma once
 
 #include <windows.h>
