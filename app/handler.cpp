@@ -7,6 +7,9 @@
 
 namespace nadeshiro {
 
+namespace {
+
+// The error report's text: the error's number, description and path, and Windows' words.
 std::wstring ErrorReportText(const RuntimeError& error)
 {
     std::wstring text = L"実行時エラー '" + std::to_wstring(error.Number()) + L"':\r\n\r\n" + error.Description();
@@ -17,24 +20,34 @@ std::wstring ErrorReportText(const RuntimeError& error)
     return text;
 }
 
-void ReportError(const RuntimeError& error)
-{
-    platform::ShowMessage(ErrorReportText(error), platform::kStyleCritical, L"なでしろ");
-}
-
-bool RunHandler(const std::function<void()>& handler)
+// Shows the report; a report that cannot even be put together still says that something
+// failed.
+void Report(int number, const RuntimeError* error) noexcept
 {
     try {
-        handler();
+        std::wstring text = ErrorReportText(error != nullptr ? *error : RuntimeError(number, std::wstring()));
+        platform::ShowMessage(text, platform::kStyleCritical, L"なでしろ");
+    } catch (...) {
+        MessageBoxW(nullptr, L"実行時エラー", L"なでしろ", MB_ICONHAND);
+    }
+}
+
+}  // namespace
+
+bool RunHandler(const std::function<void()>& work, const std::function<void()>& trap)
+{
+    try {
+        work();
         return true;
     } catch (const RuntimeError& error) {
-        ReportError(error);
+        if (trap) RunHandler(trap);
+        else Report(error.Number(), &error);
     } catch (const std::bad_alloc&) {
-        ReportError(RuntimeError(err::OutOfMemory, std::wstring()));
-    } catch (const std::exception&) {
+        Report(err::OutOfMemory, nullptr);
+    } catch (...) {
         // Nothing else should get here; if it does, it is reported like any failure rather
         // than ending the tool.
-        ReportError(RuntimeError(err::InvalidCall, std::wstring()));
+        Report(err::InvalidCall, nullptr);
     }
     return false;
 }

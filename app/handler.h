@@ -1,5 +1,7 @@
-// Every event handler runs through RunHandler: a failing step stops the handler, what the
-// earlier steps did stays done, an error report names what failed, and the tool goes on.
+// The one failure boundary. Every event handler, window procedure and system callback runs
+// its work through RunHandler: a failing step stops the work, what the earlier steps did
+// stays done, an error report names what failed, and the tool goes on. No failure of any
+// type goes past it into the system's frames.
 #pragma once
 
 #include <functional>
@@ -12,11 +14,19 @@ namespace nadeshiro {
 // The title of the tool's own message boxes.
 inline const wchar_t kMessageTitle[] = L"あのね";
 
-// The error report's text: the error's number, description and path, and Windows' words.
-std::wstring ErrorReportText(const RuntimeError& error);
-void ReportError(const RuntimeError& error);
+// Runs work to its end or to its first failing step; returns false when it failed. A
+// run-time error goes to trap when one is given (the handler's own failure trap, itself run
+// through this boundary), else to the error report; any other failure goes to the report.
+bool RunHandler(const std::function<void()>& work, const std::function<void()>& trap = nullptr);
 
-// Runs one handler to its end or to its first failing step. Returns false when it failed.
-bool RunHandler(const std::function<void()>& handler);
+// For window procedures and callbacks: work's result, or onFailure once the failure has
+// been reported.
+template <typename Result, typename Work>
+Result Guarded(Result onFailure, Work&& work)
+{
+    Result result = onFailure;
+    RunHandler([&] { result = work(); });
+    return result;
+}
 
 }  // namespace nadeshiro

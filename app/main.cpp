@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "ui/main_window.h"
-#include "ui/window_layout.h"
+#include "ui/form.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {

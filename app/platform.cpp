@@ -1,10 +1,10 @@
 #include "app/platform.h"
 
-#include <map>
 #include <memory>
 #include <utility>
 
 #include "app/codepage.h"
+#include "app/system_calls.h"
 
 namespace nadeshiro::platform {
 
@@ -16,26 +16,15 @@ HWND g_messageOwner = nullptr;
 // Closes a Windows handle when it goes out of scope.
 class Handle {
 public:
-    explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-    ~Handle() { Close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& other) noexcept : h_(std::exchange(other.h_, INVALID_HANDLE_VALUE)) {}
-    Handle& operator=(Handle&& other) noexcept
-    {
-        if (this != &other) {
-            Close();
-            h_ = std::exchange(other.h_, INVALID_HANDLE_VALUE);
-        }
-        return *this;
-    }
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    void Close()
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle()
     {
         if (valid()) CloseHandle(h_);
-        h_ = INVALID_HANDLE_VALUE;
     }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
 
 private:
     HANDLE h_;
@@ -56,11 +45,11 @@ std::wstring TemporaryPathBeside(const std::wstring& path)
 
 bool SameFile(HANDLE a, const std::wstring& path)
 {
-    Handle b(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!b.valid()) return false;
+    Handle b(sys::Open(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+    if (!b.valid()) RaiseLastError(path);
     BY_HANDLE_FILE_INFORMATION ia{}, ib{};
-    if (!GetFileInformationByHandle(a, &ia) || !GetFileInformationByHandle(b.get(), &ib)) return false;
+    if (!sys::Identity(a, &ia) || !sys::Identity(b.get(), &ib)) RaiseLastError(path);
     return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
            ia.nFileIndexLow == ib.nFileIndexLow;
 }
@@ -71,93 +60,75 @@ bool SameFile(HANDLE a, const std::wstring& path)
 // false when the destination is the open source file itself: nothing to copy.
 bool CheckReplaceable(const std::wstring& path, HANDLE source = nullptr)
 {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // nothing there yet
-    DWORD refusal = 0;
-    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
-        refusal = ERROR_ACCESS_DENIED;
-    } else {
-        Handle probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr));
-        if (!probe.valid()) {
-            DWORD code = GetLastError();
-            if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED)
-                refusal = code;
-        }
+    DWORD attributes = sys::Attributes(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;  // nothing there yet
+        RaiseSystemError(code, path);
     }
-    if (refusal == 0) return true;
+    DWORD refusal = ERROR_ACCESS_DENIED;
+    if (!(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
+        Handle probe(sys::Open(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               OPEN_EXISTING, 0));
+        if (probe.valid()) return true;
+        refusal = GetLastError();
+    }
     // The source is held open without delete sharing, so the source itself lands here too.
     if (source != nullptr && SameFile(source, path)) return false;
     RaiseSystemError(refusal, path);
 }
 
-// Creates the temporary file that will replace path.
-Handle CreateTemporaryBeside(const std::wstring& path, std::wstring& temporaryPath)
+}  // namespace
+
+WholeFileWriter::WholeFileWriter(const std::wstring& path) : path_(path)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = TemporaryPathBeside(path);
-        Handle file(CreateFileW(temporaryPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.valid()) return file;
+        std::wstring temporaryPath = TemporaryPathBeside(path);
+        file_ = sys::Open(temporaryPath.c_str(), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+        if (file_ != INVALID_HANDLE_VALUE) {
+            temporaryPath_ = std::move(temporaryPath);
+            return;
+        }
         DWORD code = GetLastError();
         if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) RaiseSystemError(code, path);
     }
     RaiseSystemError(ERROR_FILE_EXISTS, path);
 }
 
-void WriteAll(HANDLE file, const char* data, size_t size, const std::wstring& path)
+WholeFileWriter::~WholeFileWriter() { Discard(); }
+
+void WholeFileWriter::Discard() noexcept
+{
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+    if (temporaryPath_.empty()) return;
+    sys::SetAttributes(temporaryPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    sys::Delete(temporaryPath_.c_str());
+    temporaryPath_.clear();
+}
+
+void WholeFileWriter::Write(const char* data, size_t size)
 {
     while (size > 0) {
         DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
         DWORD written = 0;
-        if (!WriteFile(file, data, chunk, &written, nullptr)) RaiseLastError(path);
-        if (written == 0) RaiseSystemError(ERROR_DISK_FULL, path);
+        if (!sys::Write(file_, data, chunk, &written)) RaiseLastError(path_);
+        if (written == 0) RaiseSystemError(ERROR_DISK_FULL, path_);
         data += written;
         size -= written;
     }
 }
 
-// Flushes and closes the temporary file, then puts it in place of path. On failure the
-// temporary file is removed and path is left as it was.
-void CommitTemporary(Handle& file, const std::wstring& temporaryPath, const std::wstring& path, DWORD attributes)
+void WholeFileWriter::Commit(const FILETIME* written, DWORD attributes)
 {
-    if (!FlushFileBuffers(file.get())) RaiseLastError(path);
-    file.Close();
-    if (attributes != 0 && !SetFileAttributesW(temporaryPath.c_str(), attributes)) RaiseLastError(path);
-    if (!MoveFileExW(temporaryPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        RaiseLastError(path);
+    if (written != nullptr && !sys::SetWriteTime(file_, written)) RaiseLastError(path_);
+    if (!sys::Flush(file_)) RaiseLastError(path_);
+    CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+    if (attributes != 0 && !sys::SetAttributes(temporaryPath_.c_str(), attributes)) RaiseLastError(path_);
+    if (!sys::Replace(temporaryPath_.c_str(), path_.c_str())) RaiseLastError(path_);
+    temporaryPath_.clear();
 }
-
-void RemoveTemporary(const std::wstring& temporaryPath)
-{
-    if (temporaryPath.empty()) return;
-    SetFileAttributesW(temporaryPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(temporaryPath.c_str());
-}
-
-struct TextFile {
-    FileMode mode = FileMode::Input;
-    std::wstring path;
-    std::string bytes;  // input: the whole file
-    size_t position = 0;
-    Handle output;  // output: the temporary file
-    std::wstring temporaryPath;
-};
-
-std::map<int, TextFile>& Files()
-{
-    static std::map<int, TextFile> files;
-    return files;
-}
-
-TextFile& OpenedFile(int fileNumber, FileMode mode)
-{
-    auto it = Files().find(fileNumber);
-    if (it == Files().end() || it->second.mode != mode) throw RuntimeError(err::BadFileName, L"#" + std::to_wstring(fileNumber));
-    return it->second;
-}
-
-}  // namespace
 
 std::wstring Probe(const std::wstring& path)
 {
@@ -165,7 +136,7 @@ std::wstring Probe(const std::wstring& path)
     std::wstring pattern = path;
     if (IsSeparator(pattern.back())) pattern += L'*';
     WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    HANDLE find = sys::FindFirst(pattern.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
         switch (code) {
@@ -210,149 +181,95 @@ void CreateFolder(const std::wstring& path)
         if (c < 32 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'|' || c == L'?' || c == L'*')
             RaiseSystemError(ERROR_INVALID_NAME, path);
     }
-    if (!CreateDirectoryW(path.c_str(), nullptr)) RaiseLastError(path);
+    if (!sys::MakeFolder(path.c_str())) RaiseLastError(path);
 }
 
 void CopyWholeFile(const std::wstring& from, const std::wstring& to)
 {
-    Handle source(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    Handle source(sys::Open(from.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
     if (!source.valid()) RaiseLastError(from);
     FILE_BASIC_INFO info{};
-    if (!GetFileInformationByHandleEx(source.get(), FileBasicInfo, &info, sizeof info)) RaiseLastError(from);
+    if (!sys::Information(source.get(), FileBasicInfo, &info, sizeof info)) RaiseLastError(from);
     if (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) RaiseSystemError(ERROR_ACCESS_DENIED, from);
     // A file copied onto itself (a restore from the game folder itself) is already whole.
     if (!CheckReplaceable(to, source.get())) return;
 
     constexpr DWORD kBufferSize = 1u << 20;
     static std::unique_ptr<char[]> buffer(new char[kBufferSize]);
-    std::wstring temporaryPath;
-    try {
-        Handle temporary = CreateTemporaryBeside(to, temporaryPath);
-        for (;;) {
-            DWORD got = 0;
-            if (!ReadFile(source.get(), buffer.get(), kBufferSize, &got, nullptr)) RaiseLastError(from);
-            if (got == 0) break;
-            WriteAll(temporary.get(), buffer.get(), got, to);
-        }
-        FILETIME written{};
-        written.dwLowDateTime = static_cast<DWORD>(info.LastWriteTime.QuadPart);
-        written.dwHighDateTime = static_cast<DWORD>(info.LastWriteTime.QuadPart >> 32);
-        SetFileTime(temporary.get(), nullptr, nullptr, &written);
-        DWORD keep = info.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-        CommitTemporary(temporary, temporaryPath, to, keep ? (keep | FILE_ATTRIBUTE_ARCHIVE) : 0);
-    } catch (...) {
-        RemoveTemporary(temporaryPath);
-        throw;
+    WholeFileWriter copy(to);
+    for (;;) {
+        DWORD got = 0;
+        if (!sys::Read(source.get(), buffer.get(), kBufferSize, &got)) RaiseLastError(from);
+        if (got == 0) break;
+        copy.Write(buffer.get(), got);
     }
+    FILETIME written{static_cast<DWORD>(info.LastWriteTime.QuadPart), static_cast<DWORD>(info.LastWriteTime.QuadPart >> 32)};
+    DWORD keep = info.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    copy.Commit(&written, keep ? (keep | FILE_ATTRIBUTE_ARCHIVE) : 0);
 }
 
 std::wstring CurrentDirectory()
 {
-    DWORD needed = GetCurrentDirectoryW(0, nullptr);
+    DWORD needed = sys::CurrentFolder(0, nullptr);
     if (needed == 0) RaiseLastError(L".");
     std::wstring path(needed, L'\0');
-    DWORD length = GetCurrentDirectoryW(needed, path.data());
+    DWORD length = sys::CurrentFolder(needed, path.data());
     if (length == 0 || length >= needed) RaiseLastError(L".");
     path.resize(length);
     return path;
 }
 
-void OpenFile(const std::wstring& path, FileMode mode, int fileNumber)
+TextFile::TextFile(const std::wstring& path, FileMode mode) : path_(path)
 {
-    if (fileNumber < 1 || fileNumber > 511) throw RuntimeError(err::BadFileName, path);
-    if (Files().count(fileNumber) != 0) throw RuntimeError(err::FileAlreadyOpen, path);
-
-    TextFile file;
-    file.mode = mode;
-    file.path = path;
-    if (mode == FileMode::Input) {
-        Handle input(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!input.valid()) RaiseLastError(path);
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(input.get(), &size)) RaiseLastError(path);
-        if (size.QuadPart > 0x7FFFFFFF) throw RuntimeError(err::OutOfMemory, path);
-        file.bytes.resize(static_cast<size_t>(size.QuadPart));
-        size_t done = 0;
-        while (done < file.bytes.size()) {
-            DWORD got = 0;
-            if (!ReadFile(input.get(), file.bytes.data() + done, static_cast<DWORD>(file.bytes.size() - done), &got, nullptr))
-                RaiseLastError(path);
-            if (got == 0) break;
-            done += got;
-        }
-        file.bytes.resize(done);
-    } else {
+    if (mode == FileMode::Output) {
         CheckReplaceable(path);
-        file.output = CreateTemporaryBeside(path, file.temporaryPath);
+        output_.emplace(path);
+        return;
     }
-    Files().emplace(fileNumber, std::move(file));
+    Handle input(sys::Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN));
+    if (!input.valid()) RaiseLastError(path);
+    LARGE_INTEGER size{};
+    if (!sys::Size(input.get(), &size)) RaiseLastError(path);
+    if (size.QuadPart > 0x7FFFFFFF) throw RuntimeError(err::OutOfMemory, path);
+    bytes_.resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes_.size()) {
+        DWORD got = 0;
+        if (!sys::Read(input.get(), bytes_.data() + done, static_cast<DWORD>(bytes_.size() - done), &got))
+            RaiseLastError(path);
+        if (got == 0) break;
+        done += got;
+    }
+    bytes_.resize(done);
 }
 
-std::wstring ReadLine(int fileNumber)
+std::wstring TextFile::ReadLine()
 {
-    TextFile& file = OpenedFile(fileNumber, FileMode::Input);
-    const std::string& bytes = file.bytes;
-    if (file.position >= bytes.size()) throw RuntimeError(err::InputPastEnd, file.path);
-    size_t end = bytes.find_first_of("\r\n", file.position);
-    if (end == std::string::npos) end = bytes.size();
-    std::wstring line = DecodeCp932(std::string_view(bytes).substr(file.position, end - file.position));
-    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')
-        file.position = end + 2;
-    else
-        file.position = end + 1;
+    if (output_ || position_ >= bytes_.size()) throw RuntimeError(err::InputPastEnd, path_);
+    size_t end = bytes_.find_first_of("\r\n", position_);
+    if (end == std::string::npos) end = bytes_.size();
+    std::wstring line = DecodeCp932(std::string_view(bytes_).substr(position_, end - position_));
+    bool crLf = end + 1 < bytes_.size() && bytes_[end] == '\r' && bytes_[end + 1] == '\n';
+    position_ = end + (crLf ? 2 : 1);
     return line;
 }
 
-void WriteItem(int fileNumber, const std::wstring& text)
+void TextFile::WriteItem(const std::wstring& text)
 {
-    TextFile& file = OpenedFile(fileNumber, FileMode::Output);
+    if (!output_) throw RuntimeError(err::BadFileName, path_);
     std::string encoded;
-    if (!EncodeCp932(text, encoded)) throw RuntimeError(err::InvalidCall, file.path);
-    std::string record;
-    record.reserve(encoded.size() + 4);
-    record += '"';
-    record += encoded;
-    record += "\"\r\n";
-    WriteAll(file.output.get(), record.data(), record.size(), file.path);
+    if (!EncodeCp932(text, encoded)) throw RuntimeError(err::InvalidCall, path_);
+    std::string record = "\"" + encoded + "\"\r\n";
+    output_->Write(record.data(), record.size());
 }
 
-bool EndOfFile(int fileNumber)
-{
-    auto it = Files().find(fileNumber);
-    if (it == Files().end()) throw RuntimeError(err::BadFileName, L"#" + std::to_wstring(fileNumber));
-    if (it->second.mode == FileMode::Output) return true;
-    return it->second.position >= it->second.bytes.size();
-}
+bool TextFile::EndOfFile() const { return output_ || position_ >= bytes_.size(); }
 
-void CloseFile(int fileNumber)
+void TextFile::Close()
 {
-    auto it = Files().find(fileNumber);
-    if (it == Files().end()) return;
-    TextFile file = std::move(it->second);
-    Files().erase(it);
-    if (file.mode == FileMode::Output) {
-        try {
-            CommitTemporary(file.output, file.temporaryPath, file.path, 0);
-        } catch (...) {
-            file.output.Close();
-            RemoveTemporary(file.temporaryPath);
-            throw;
-        }
-    }
-}
-
-void AbandonFile(int fileNumber) noexcept
-{
-    auto it = Files().find(fileNumber);
-    if (it == Files().end()) return;
-    TextFile& file = it->second;
-    if (file.mode == FileMode::Output) {
-        file.output.Close();
-        RemoveTemporary(file.temporaryPath);
-    }
-    Files().erase(it);
+    if (output_) output_->Commit();
+    output_.reset();
 }
 
 void ShowMessage(const std::wstring& prompt, int style, const std::wstring& title)
@@ -384,7 +301,7 @@ void StartProgram(const std::wstring& path, int windowStyle)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle == 1 ? SW_SHOWNORMAL : windowStyle);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!sys::StartProcess(path.c_str(), commandLine.data(), &startup, &process))
         RaiseLastError(path);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

@@ -1,11 +1,12 @@
 // The operations the tool takes from Windows, one function per operation, named by its
 // role. Every failing operation raises RuntimeError; nothing here shows a window but the
-// message box.
+// message box. The file system calls behind them go through one seam, app/system_calls.h.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/runtime_error.h"
@@ -31,19 +32,50 @@ void CopyWholeFile(const std::wstring& from, const std::wstring& to);
 // The full path of the current directory.
 std::wstring CurrentDirectory();
 
-// Text files, by file number. Input reads an existing file from its start; output creates
-// the file or replaces it whole when it is closed (until then the old file stays).
+// A file written whole: the new content goes into a temporary file beside path, and Commit
+// flushes it and puts it in the place of path. Until then, and when the writer goes without
+// Commit (a failing step), path is its old file and the temporary file is removed. The
+// caller has checked that path may be replaced.
+class WholeFileWriter {
+public:
+    explicit WholeFileWriter(const std::wstring& path);
+    ~WholeFileWriter();
+    WholeFileWriter(const WholeFileWriter&) = delete;
+    WholeFileWriter& operator=(const WholeFileWriter&) = delete;
+
+    void Write(const char* data, size_t size);
+    // written, when given, becomes the file's last-written time; attributes, when not 0,
+    // its attributes.
+    void Commit(const FILETIME* written = nullptr, DWORD attributes = 0);
+
+private:
+    void Discard() noexcept;
+    std::wstring path_;
+    std::wstring temporaryPath_;
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
+// A text file, open from its construction to Close. Input reads an existing file from its
+// start; output replaces the file whole at Close. A file that goes without Close (a handler
+// stopped part-way) is closed with it, and an output file then leaves the old file as it was.
 enum class FileMode { Input, Output };
-void OpenFile(const std::wstring& path, FileMode mode, int fileNumber);
-// The next line without its line end. A line ends at CR LF, at a lone CR or at a lone LF.
-std::wstring ReadLine(int fileNumber);
-// Writes text as one quoted record: 0x22, the text in code page 932, 0x22, CR LF.
-void WriteItem(int fileNumber, const std::wstring& text);
-bool EndOfFile(int fileNumber);
-// Closes the file; an output file is flushed and put in place of the old one.
-void CloseFile(int fileNumber);
-// Drops an open file without putting an output file in place. Never fails.
-void AbandonFile(int fileNumber) noexcept;
+class TextFile {
+public:
+    TextFile(const std::wstring& path, FileMode mode);
+    // The next line without its line end. A line ends at CR LF, at a lone CR or at a lone LF.
+    std::wstring ReadLine();
+    // Writes text as one quoted record: 0x22, the text in code page 932, 0x22, CR LF.
+    void WriteItem(const std::wstring& text);
+    bool EndOfFile() const;
+    // An output file is flushed and put in place of the old one.
+    void Close();
+
+private:
+    std::wstring path_;
+    std::string bytes_;  // input: the whole file
+    size_t position_ = 0;
+    std::optional<WholeFileWriter> output_;
+};
 
 // Message box styles the tool uses.
 constexpr int kStyleOk = 0;
@@ -72,22 +104,5 @@ void SetHooks(Hooks hooks);
 
 // The window that owns message boxes (the main window).
 void SetMessageOwner(HWND owner);
-
-}  // namespace nadeshiro::platform
-
-namespace nadeshiro::platform {
-
-// Abandons a file number when a handler stops part-way, so that no file stays open between
-// events and no half-written output replaces anything.
-class FileNumberGuard {
-public:
-    explicit FileNumberGuard(int fileNumber) : fileNumber_(fileNumber) {}
-    ~FileNumberGuard() { AbandonFile(fileNumber_); }
-    FileNumberGuard(const FileNumberGuard&) = delete;
-    FileNumberGuard& operator=(const FileNumberGuard&) = delete;
-
-private:
-    int fileNumber_;
-};
 
 }  // namespace nadeshiro::platform

@@ -48,8 +48,8 @@ std::wstring MakeMemoFolder(const std::wstring& base, int lines)
 
 double TimeView(const std::wstring& folder, int rounds)
 {
-    HWND text2 = ui::MainControl(L"Text2");
-    HWND command3 = ui::MainControl(L"Command3");
+    HWND text2 = ui::MainForm().Control(L"Text2");
+    HWND command3 = ui::MainForm().Control(L"Command3");
     std::vector<double> times;
     for (int r = 0; r < rounds; ++r) {
         SetWindowTextW(text2, L"");
@@ -87,7 +87,7 @@ int wmain()
     Pump();
     double a = TimeView(small, 5) * 1000;
     double b = TimeView(large, 3) * 1000;
-    int length = GetWindowTextLengthW(ui::MainControl(L"Text2"));
+    int length = GetWindowTextLengthW(ui::MainForm().Control(L"Text2"));
     std::printf("memo view of  10,000 lines: %8.1f ms\n", a);
     std::printf("memo view of 100,000 lines: %8.1f ms (%d characters shown)\n", b, length);
     std::printf("ratio 100,000 / 10,000: %.2f (10 would be exactly linear)\n", b / a);

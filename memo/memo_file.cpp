@@ -5,36 +5,28 @@
 
 namespace nadeshiro {
 
-namespace {
-constexpr int kFileNumber = 1;
-}
-
 std::wstring UnsavableCharactersMessage(const std::wstring& characters)
 {
     return L"この文字は思い出に保存できないの、別の文字にしてね\r\n\r\n" + characters;
 }
 
-std::wstring WriteMemo(const std::wstring& folder, const std::wstring& text)
+void WriteMemo(const std::wstring& folder, const std::wstring& text)
 {
-    std::wstring memoPath = folder + kMemoFileName;
-    platform::FileNumberGuard guard(kFileNumber);
-    platform::OpenFile(memoPath, platform::FileMode::Output, kFileNumber);
-    platform::WriteItem(kFileNumber, text);
-    platform::CloseFile(kFileNumber);
-    return memoPath;
+    platform::TextFile file(folder + kMemoFileName, platform::FileMode::Output);
+    file.WriteItem(text);
+    file.Close();
 }
 
 void ShowMemo(const std::wstring& openFolder, std::wstring& shown)
 {
     Module1::WorkPath = openFolder + kMemoFileName;
     if (platform::Probe(Module1::WorkPath).empty()) return;
-    platform::FileNumberGuard guard(kFileNumber);
-    platform::OpenFile(Module1::WorkPath, platform::FileMode::Input, kFileNumber);
-    while (!platform::EndOfFile(kFileNumber)) {
-        shown += platform::ReadLine(kFileNumber);
+    platform::TextFile file(Module1::WorkPath, platform::FileMode::Input);
+    while (!file.EndOfFile()) {
+        shown += file.ReadLine();
         shown += L"\r\n";
     }
-    platform::CloseFile(kFileNumber);
+    file.Close();
 }
 
 }  // namespace nadeshiro

@@ -11,9 +11,9 @@ inline const wchar_t kMemoFileName[] = L"\\omoide.txt";
 // The message that refuses a memo holding characters code page 932 cannot hold.
 std::wstring UnsavableCharactersMessage(const std::wstring& characters);
 
-// Writes text as the memo of folder, replacing an existing memo whole; returns the memo
-// file's path. A failure leaves any earlier memo as it was.
-std::wstring WriteMemo(const std::wstring& folder, const std::wstring& text);
+// Writes text as the memo of folder, replacing an existing memo whole. A failure leaves any
+// earlier memo as it was.
+void WriteMemo(const std::wstring& folder, const std::wstring& text);
 
 // The memo view: reads openFolder's memo line by line and appends each line and CR LF to
 // shown. Without a memo file nothing happens. Sets WorkPath to the memo file's path.

@@ -6,17 +6,16 @@
 
 namespace nadeshiro {
 
-void BackUp(MainFields& fields, const std::wstring& openFolder, const std::wstring& name,
-            const MemoWindowRequest& showMemoWindow)
+bool BackUp(MainFields& fields, const std::wstring& openFolder, const std::wstring& name)
 {
     Module1::WorkPath = openFolder + L"\\" + name;
     if (platform::Exists(Module1::WorkPath)) {
         platform::ShowMessage(kNameTakenMessage, platform::kStyleOk, kMessageTitle);
-        return;
+        return false;
     }
     platform::CreateFolder(Module1::WorkPath);
     CopySlotSet(fields, fields.GameFolder, Module1::WorkPath);
-    if (showMemoWindow) showMemoWindow(Module1::WorkPath);
+    return true;
 }
 
 void Restore(MainFields& fields, const std::wstring& openFolder)

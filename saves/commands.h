@@ -2,7 +2,6 @@
 // read from the main window when its buttons are pressed.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "app/state.h"
@@ -11,13 +10,10 @@ namespace nadeshiro {
 
 inline const wchar_t kNameTakenMessage[] = L"同じフォルダ名があるの、違う名前にしてね";
 
-// Asked for at the end of a successful back-up, with the new back-up's folder.
-using MemoWindowRequest = std::function<void(const std::wstring& backupFolder)>;
-
-// Makes openFolder + "\" + name, copies the game's slot files into it and asks for the
-// memo window. A name under which anything exists is refused with a message.
-void BackUp(MainFields& fields, const std::wstring& openFolder, const std::wstring& name,
-            const MemoWindowRequest& showMemoWindow);
+// Makes openFolder + "\" + name (left in WorkPath) and copies the game's slot files into
+// it; true when it made the back-up. A name under which anything exists is refused with a
+// message, and false.
+bool BackUp(MainFields& fields, const std::wstring& openFolder, const std::wstring& name);
 
 // Copies the slot files of openFolder back into the game folder.
 void Restore(MainFields& fields, const std::wstring& openFolder);

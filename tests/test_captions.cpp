@@ -92,10 +92,10 @@ TEST(Captions, FitTheirControlsInTheWindowsOwnFontAt96And144Dpi)
     HINSTANCE instance = GetModuleHandleW(nullptr);
     HWND main = CreateMainWindow(instance, SW_SHOWNOACTIVATE);
     ASSERT_NE(main, nullptr);
-    ShowMemoWindow(instance, game.Path());
-    ShowVersionWindow(instance);
+    ShowMemoWindow(game.Path());
+    ShowVersionWindow();
     Pump();
-    const HWND windows[] = {main, MemoWindow(), VersionWindow()};
+    const HWND windows[] = {main, MemoForm().Window(), VersionForm().Window()};
     for (UINT dpi : {96u, 144u}) {
         for (HWND window : windows) {
             ChangeDpi(window, dpi);
@@ -105,7 +105,7 @@ TEST(Captions, FitTheirControlsInTheWindowsOwnFontAt96And144Dpi)
     // The main window's captions are drawn in the classic Japanese proportional interface font
     // or one of its metrics, 9 points at the window's DPI.
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(MainControl(L"Command4"), WM_GETFONT, 0, 0)), sizeof font, &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(MainForm().Control(L"Command4"), WM_GETFONT, 0, 0)), sizeof font, &font);
     EXPECT_EQ(font.lfHeight, -MulDiv(9, 144, 72));
     EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
     std::wstring face = font.lfFaceName;

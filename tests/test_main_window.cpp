@@ -1,5 +1,6 @@
-// The main window driven as a user would, with window messages: what it shows at start, its
-// layout at two DPIs, the keyboard order per tab, and the commands end to end.
+// The main window driven as a user would, with window messages and keys through the
+// program's own message handling: what it shows at start, its layout at three DPIs, the
+// keyboard order per tab, and the commands end to end.
 #include "tests/test_support.h"
 
 #include <commctrl.h>
@@ -16,6 +17,19 @@ using namespace nadeshiro::ui;
 
 namespace {
 
+// Every control's place in twips: on the window (tab -1), or on a tab, from the tab
+// control's corner at 2280, 960.
+struct Place { const wchar_t* name; int tab, left, top, width, height; };
+const Place kPlaces[] = {
+    {L"SSTab1", -1, 2280, 960, 5925, 2565}, {L"Drive1", -1, 120, 960, 2055, 300}, {L"Dir1", -1, 120, 1320, 2055, 2190},
+    {L"Command4", -1, 120, 3600, 8055, 495},
+    {L"tab1_label1(0)", 0, 240, 480, 1215, 255}, {L"tab1_label1(1)", 0, 240, 720, 5295, 255},
+    {L"Text1", 0, 240, 1080, 2415, 270}, {L"tab1_label1(2)", 0, 240, 1560, 3375, 255}, {L"Command1", 0, 4440, 2040, 1215, 375},
+    {L"tab2_label(0)", 1, 240, 480, 855, 255}, {L"tab2_label(1)", 1, 240, 720, 4815, 255}, {L"Command2", 1, 4440, 2040, 1215, 375},
+    {L"Label1(0)", 2, 240, 480, 1095, 255}, {L"Label1(1)", 2, 240, 720, 3975, 255}, {L"Text2", 2, 120, 1080, 5655, 1335},
+    {L"Command3", 2, 4200, 600, 1575, 375},
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -30,45 +44,49 @@ protected:
     }
     void TearDown() override
     {
-        for (HWND open : {MemoWindow(), VersionWindow(), window})
-            if (IsWindow(open)) DestroyWindow(open);
+        for (HWND open : {MemoForm().Window(), VersionForm().Window(), window}) DestroyWindow(open);
         Pump();
-        folder.reset();
     }
 
-    HWND C(const wchar_t* name) { return MainControl(name); }
+    HWND C(const wchar_t* name) { return MainForm().Control(name); }
     void SelectTab(int tab)
     {
         SendMessageW(C(L"SSTab1"), TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
         NMHDR header{C(L"SSTab1"), IDC_SSTAB1, static_cast<UINT>(TCN_SELCHANGE)};
         SendMessageW(window, WM_NOTIFY, IDC_SSTAB1, reinterpret_cast<LPARAM>(&header));
     }
-    int EntryIndex(const std::wstring& text)
-    {
-        const auto& entries = Dir1().Entries();
-        for (size_t i = 0; i < entries.size(); ++i)
-            if (entries[i].text == text) return static_cast<int>(i);
-        return -1;
-    }
     // Mouse messages on a folder list entry, as a user's clicks arrive.
     void ClickFolder(const std::wstring& text, bool twice)
     {
+        int index = -1;
+        for (size_t i = 0; i < Dir1().Entries().size(); ++i)
+            if (Dir1().Entries()[i].text == text) index = static_cast<int>(i);
         RECT item{};
-        SendMessageW(C(L"Dir1"), LB_GETITEMRECT, static_cast<WPARAM>(EntryIndex(text)), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(C(L"Dir1"), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
         LPARAM at = MAKELPARAM(item.left + 30, (item.top + item.bottom) / 2);
         for (UINT message : {UINT(WM_LBUTTONDOWN), UINT(WM_LBUTTONUP), twice ? UINT(WM_LBUTTONDBLCLK) : 0u, twice ? UINT(WM_LBUTTONUP) : 0u})
             if (message != 0) SendMessageW(C(L"Dir1"), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
         Pump();
     }
-    void SetText(const wchar_t* name, const std::wstring& text) { SetWindowTextW(C(name), text.c_str()); }
+    // A key press, with Ctrl held or not, as the program's message loop handles it.
+    void Press(WPARAM key, bool control = false)
+    {
+        BYTE keys[256] = {};
+        keys[VK_CONTROL] = control ? 0x80 : 0;
+        SetKeyboardState(keys);
+        MSG press{GetFocus(), WM_KEYDOWN, key, 1, 0, {0, 0}};
+        if (!PreTranslate(press)) DispatchMessageW(&press);
+        Pump();
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    }
     // The names of the controls the Tab key visits from the tab control, in order.
     std::vector<std::wstring> TabWalk()
     {
         std::vector<std::wstring> names;
-        for (HWND at = NextInFocusOrder(MainFocusOrder(), C(L"SSTab1"), false); at != nullptr && at != C(L"SSTab1");
-             at = NextInFocusOrder(MainFocusOrder(), at, false))
-            for (const auto& desc : MainWindowControls())
-                if (C(desc.name) == at) names.push_back(desc.name);
+        for (HWND at = GetNextDlgTabItem(window, C(L"SSTab1"), FALSE); at != C(L"SSTab1"); at = GetNextDlgTabItem(window, at, FALSE))
+            for (const Place& place : kPlaces)
+                if (C(place.name) == at) names.push_back(place.name);
         return names;
     }
 
@@ -78,143 +96,93 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_F(MainWindowTest, StartsOnTheRestoreTabInTheGameFolder)
+TEST_F(MainWindowTest, StartsOnTheRestoreTabInTheGameFolderLaidOutFromTwipsAtEachDpi)
 {
     EXPECT_EQ(SendMessageW(C(L"SSTab1"), TCM_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(MainWindowFields().GameFolder, game.Path());
     EXPECT_EQ(Dir1().Path(), game.Path());
     EXPECT_EQ(towupper(Drive1().Drive()[0]), towupper(game.Path()[0]));
-    // The open folder is highlighted and followed by its subfolders, sorted.
-    const auto& entries = Dir1().Entries();
-    EXPECT_EQ(entries[static_cast<size_t>(Dir1().OpenIndex())].path, game.Path());
-    EXPECT_EQ(SendMessageW(C(L"Dir1"), LB_GETCURSEL, 0, 0), Dir1().OpenIndex());
-    EXPECT_EQ(entries.back().text, L"backups");
-    EXPECT_EQ(entries[entries.size() - 2].text, L"archive");
-
+    EXPECT_EQ(Dir1().Entries().back().text, L"backups");  // the open folder's subfolders, sorted
     EXPECT_EQ(WindowText(window), L"なでしろ");
-    EXPECT_EQ(WindowText(C(L"Text1")) + WindowText(C(L"Text2")), L"");
     EXPECT_TRUE(recorder.messages.empty());
-}
-
-TEST_F(MainWindowTest, LayoutFollowsTheTwipsAtEachDpi)
-{
-    for (UINT dpi : {MainWindowDpi(), 144u, 96u}) {
+    for (UINT dpi : {MainForm().Dpi(), 144u, 96u}) {
         RECT suggested;
         GetWindowRect(window, &suggested);
         SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         RECT client;
         GetClientRect(window, &client);
-        EXPECT_EQ(client.right, TwipsToPixels(8295, dpi)) << dpi;
-        EXPECT_EQ(client.bottom, TwipsToPixels(4185, dpi)) << dpi;
-        const ControlSpec& tab = MainWindowControls()[0];
-        for (const auto& desc : MainWindowControls()) {
-            bool onTab = desc.tab != kOnWindow;
-            RECT expected = ControlRect(desc, dpi, onTab ? tab.left : 0, onTab ? tab.top : 0);
-            RECT actual = RectInWindow(C(desc.name));
-            if (desc.kind == ControlKind::DriveList) actual.bottom = expected.bottom;  // its height is the font's
-            EXPECT_TRUE(EqualRect(&actual, &expected)) << Utf8(desc.name) << " at " << dpi;
+        EXPECT_TRUE(SameRect(client, {0, 0, TwipsToPixels(8295, dpi), TwipsToPixels(4185, dpi)})) << dpi;
+        for (const Place& p : kPlaces) {
+            int left = TwipsToPixels(p.left + (p.tab < 0 ? 0 : 2280), dpi), top = TwipsToPixels(p.top + (p.tab < 0 ? 0 : 960), dpi);
+            RECT expected{left, top, left + TwipsToPixels(p.width, dpi), top + TwipsToPixels(p.height, dpi)};
+            RECT actual = RectInWindow(C(p.name));
+            if (p.name == std::wstring(L"Drive1")) actual.bottom = expected.bottom;  // its height is the font's
+            EXPECT_TRUE(SameRect(actual, expected)) << Utf8(p.name) << " at " << dpi << ": " << Describe(actual);
         }
     }
 }
 
-TEST_F(MainWindowTest, EachTabShowsOnlyItsOwnControlsInFocusOrderAndKeepsTheTexts)
+TEST_F(MainWindowTest, KeyboardWalksOnlyTheCurrentTabAndEnterStaysInText2)
 {
     SelectTab(0);
-    SetText(L"Text1", L"名前");
-    SelectTab(2);
-    SetText(L"Text2", L"メモ");
+    SetWindowTextW(C(L"Text1"), L"名前");
     const std::vector<std::wstring> walks[] = {{L"Drive1", L"Dir1", L"Text1", L"Command1", L"Command4"},
                                                {L"Drive1", L"Dir1", L"Command2", L"Command4"},
                                                {L"Drive1", L"Dir1", L"Text2", L"Command3", L"Command4"}};
     for (int tab : {0, 1, 2}) {
         SelectTab(tab);
         EXPECT_EQ(TabWalk(), walks[tab]) << "tab " << tab;
-        for (const auto& desc : MainWindowControls())
-            EXPECT_EQ(IsWindowVisible(C(desc.name)) != FALSE, desc.tab == kOnWindow || desc.tab == tab) << Utf8(desc.name);
+        for (const Place& p : kPlaces) EXPECT_EQ(IsWindowVisible(C(p.name)) != FALSE, p.tab < 0 || p.tab == tab) << Utf8(p.name);
     }
-    EXPECT_EQ(NextInFocusOrder(MainFocusOrder(), C(L"SSTab1"), true), C(L"Command4"));
-    EXPECT_EQ(WindowText(C(L"Text1")), L"名前");
-    EXPECT_EQ(WindowText(C(L"Text2")), L"メモ");
-    EXPECT_EQ(Dir1().Path(), game.Path());
-}
+    EXPECT_EQ(GetNextDlgTabItem(window, C(L"SSTab1"), TRUE), C(L"Command4"));
+    EXPECT_EQ(WindowText(C(L"Text1")), L"名前");  // switching tabs keeps the texts
 
-TEST_F(MainWindowTest, TabKeyMovesTheFocusEnterStaysInText2AndCtrlTabChangesTheTab)
-{
-    SelectTab(2);
     SetFocus(C(L"Text2"));
     if (GetFocus() != C(L"Text2")) GTEST_SKIP() << "this display gives the window no keyboard focus";
-    for (wchar_t c : {L'a', L'\r', L'b'}) SendMessageW(C(L"Text2"), WM_CHAR, c, 0);
-    EXPECT_EQ(WindowText(C(L"Text2")), L"a\r\nb");
-    MSG tab{};  // a Tab key press takes the program's own path
-    tab.hwnd = GetFocus();
-    tab.message = WM_KEYDOWN;
-    tab.wParam = VK_TAB;
-    EXPECT_TRUE(PreTranslate(tab));
+    SendMessageW(C(L"Text2"), WM_CHAR, L'a', 0);
+    Press(VK_RETURN);
+    Press(VK_TAB);
     EXPECT_EQ(GetFocus(), C(L"Command3"));
-    MSG enter = tab;  // Enter presses the focused button: the memo view runs, here without a memo
-    enter.hwnd = GetFocus();
-    enter.wParam = VK_RETURN;
-    EXPECT_TRUE(PreTranslate(enter));
+    EXPECT_EQ(WindowText(C(L"Text2")), L"a\r\n");  // a new line, and no tab character
+    Press(VK_RETURN);  // Enter presses the focused button: the memo view runs, here without a memo
     EXPECT_EQ(Module1::WorkPath, game / L"omoide.txt");
-    SendMessageW(window, WM_NADESHIRO_TABKEY, 1, 0);
-    EXPECT_EQ(GetFocus(), C(L"Text2"));
-    SendMessageW(window, WM_NADESHIRO_TABKEY, 0, 1);  // Ctrl+Tab
+    Press(VK_TAB, true);  // Ctrl+Tab
     EXPECT_EQ(SendMessageW(C(L"SSTab1"), TCM_GETCURSEL, 0, 0), 0);
-    EXPECT_NE(GetFocus(), C(L"Text2"));  // the focus left the hidden tab
+    EXPECT_EQ(GetFocus(), C(L"SSTab1"));  // the focus left the hidden tab
 }
 
-TEST_F(MainWindowTest, BackUpEndToEndAndItsMemoWindowStaysWithIt)
-{
-    ClickFolder(L"backups", true);
-    ASSERT_EQ(Dir1().Path(), game / L"backups");
-    SelectTab(0);
-    SetText(L"Text1", L"ボス戦の前");
-    Click(C(L"Command1"));
-    std::wstring made = game / L"backups\\ボス戦の前";
-    EXPECT_EQ(ListFolder(made), (std::vector<std::wstring>{L"save00", L"save07"}));
-    EXPECT_EQ(ReadBytes(made + L"\\save07"), SlotContent(L"game07"));
-    ASSERT_NE(MemoWindow(), nullptr);
-    EXPECT_EQ(Dir1().Entries().back().text, L"backups");  // the list is not read again
-    // A refused back-up (the name box keeps its text), a restore and a memo view change
-    // WorkPath, not the memo's folder.
-    Click(C(L"Command1"));
-    EXPECT_TRUE(recorder.Said(L"同じフォルダ名があるの、違う名前にしてね", 0));
-    Click(C(L"Command2"));
-    Click(C(L"Command3"));
-    EXPECT_EQ(Module1::WorkPath, game / L"backups\\omoide.txt");
-    SetWindowTextW(MemoControl(L"Text1"), L"ボス前");
-    Click(MemoControl(L"Command1"));
-    EXPECT_EQ(MemoWindow(), nullptr);
-    EXPECT_EQ(ReadBytes(made + L"\\omoide.txt"), std::string("\"\x83\x7b\x83\x58\x91\x4f\"\r\n"));
-    EXPECT_FALSE(FileExists(game / L"backups\\omoide.txt"));
-    // A later back-up while the window is open takes it over, text kept.
-    SetText(L"Text1", L"second");
-    Click(C(L"Command1"));
-    SetWindowTextW(MemoControl(L"Text1"), L"kept");
-    SetText(L"Text1", L"third");
-    Click(C(L"Command1"));
-    EXPECT_EQ(WindowText(MemoControl(L"Text1")), L"kept");
-    EXPECT_EQ(MemoWindowFolder(), game / L"backups\\third");
-}
-
-TEST_F(MainWindowTest, RestoreUsesTheOpenedFolderNotTheHighlightedOne)
+TEST_F(MainWindowTest, CommandsWorkOnTheOpenedFolderAndABackUpOpensItsMemoWindow)
 {
     WriteBytes(game / L"archive\\save07", "only highlighted");
     WriteBytes(game / L"archive\\old\\save09", "restored09");
     ClickFolder(L"archive", false);
-    EXPECT_EQ(SendMessageW(C(L"Dir1"), LB_GETCURSEL, 0, 0), EntryIndex(L"archive"));
-    EXPECT_EQ(Dir1().Path(), game.Path());
     Click(C(L"Command2"));  // the game folder onto itself: nothing changes
     EXPECT_EQ(ReadBytes(game / L"save07"), SlotContent(L"game07"));
-    SendMessageW(C(L"Dir1"), WM_KEYDOWN, VK_RETURN, 0);  // Enter opens the highlighted entry
+    SetFocus(C(L"Dir1"));
+    Press(VK_RETURN);  // Enter opens the highlighted entry
     ClickFolder(L"old", true);
     ASSERT_EQ(Dir1().Path(), game / L"archive\\old");
     Click(C(L"Command2"));
     EXPECT_EQ(ReadBytes(game / L"save09"), "restored09");
     EXPECT_EQ(ReadBytes(game / L"save07"), SlotContent(L"game07"));
-    EXPECT_TRUE(recorder.messages.empty());
-    ClickFolder(Dir1().Entries()[static_cast<size_t>(Dir1().OpenIndex() - 2)].text, true);  // back up two levels
-    EXPECT_EQ(Dir1().Path(), game.Path());
+
+    WriteBytes(game / L"archive\\old\\omoide.txt", "\"abc\r\ndef\"\r\n");
+    SetWindowTextW(C(L"Text2"), L"自分のメモ\r\n");
+    Click(C(L"Command3"));
+    Click(C(L"Command3"));
+    EXPECT_EQ(WindowText(C(L"Text2")), L"自分のメモ\r\n\"abc\r\ndef\"\r\n\"abc\r\ndef\"\r\n");
+
+    SetWindowTextW(C(L"Text1"), L"ボス戦の前");
+    Click(C(L"Command1"));
+    std::wstring made = game / L"archive\\old\\ボス戦の前";
+    EXPECT_EQ(ListFolder(made), (std::vector<std::wstring>{L"save00", L"save07", L"save09"}));
+    ASSERT_NE(MemoForm().Window(), nullptr);
+    Click(C(L"Command1"));  // refused: the memo window stays with its back-up
+    EXPECT_TRUE(recorder.Said(L"同じフォルダ名があるの、違う名前にしてね", 0));
+    SetWindowTextW(MemoForm().Control(L"Text1"), L"ボス前");
+    Click(MemoForm().Control(L"Command1"));
+    EXPECT_EQ(MemoForm().Window(), nullptr);
+    EXPECT_EQ(ReadBytes(made + L"\\omoide.txt"), std::string("\"\x83\x7b\x83\x58\x91\x4f\"\r\n"));
 }
 
 TEST_F(MainWindowTest, DriveThatIsNotReadyBeepsWarnsAndKeepsTheFolderList)
@@ -237,43 +205,16 @@ TEST_F(MainWindowTest, DriveThatIsNotReadyBeepsWarnsAndKeepsTheFolderList)
     EXPECT_EQ(recorder.beeps, 1);
 }
 
-TEST_F(MainWindowTest, MemoViewAppendsTheOpenFoldersMemoAfterWhatIsThere)
-{
-    CreateDirectoryW((game / L"backups\\two lines").c_str(), nullptr);
-    WriteBytes(game / L"backups\\two lines\\omoide.txt", "\x22\x61\x62\x63\x0D\x0A\x64\x65\x66\x22\x0D\x0A");
-    SelectTab(2);
-    SetText(L"Text2", L"自分のメモ\r\n");
-    ClickFolder(L"backups", true);
-    Click(C(L"Command3"));  // no memo here: nothing, no message
-    ClickFolder(L"two lines", true);
-    Click(C(L"Command3"));
-    Click(C(L"Command3"));
-    EXPECT_EQ(WindowText(C(L"Text2")), L"自分のメモ\r\n\"abc\r\ndef\"\r\n\"abc\r\ndef\"\r\n");
-    EXPECT_EQ(Module1::WorkPath, game / L"backups\\two lines\\omoide.txt");
-    EXPECT_TRUE(recorder.messages.empty());
-}
-
 TEST_F(MainWindowTest, MenuItemsOpenOneVersionWindowAndEndTheTool)
 {
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_VER, 0), 0);
-    HWND version = VersionWindow();
+    HWND version = VersionForm().Window();
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(GetWindow(version, GW_OWNER), nullptr);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_VER, 0), 0);
-    EXPECT_EQ(VersionWindow(), version);
-    EXPECT_TRUE(IsWindowEnabled(window));
+    EXPECT_EQ(VersionForm().Window(), version);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_END, 0), 0);
     EXPECT_EQ(recorder.ends, 1);
-}
-
-TEST(FolderList, EntriesRunFromTheRootThroughTheOpenFolderToItsSubfolders)
-{
-    auto share = FolderEntries(L"\\\\server\\share\\saves", {L"a"});
-    ASSERT_EQ(share.size(), 3u);
-    EXPECT_EQ(share[0].text, L"\\\\server\\share");
-    EXPECT_TRUE(share[1].open && !share[2].open && share[2].depth == 2);
-    EXPECT_EQ(share[2].path, L"\\\\server\\share\\saves\\a");
-    EXPECT_EQ(FolderEntries(L"C:\\", {L"x"})[1].path, L"C:\\x");
 }
 
 }  // namespace

@@ -13,19 +13,19 @@ namespace {
 struct MemoWindowTest : ::testing::Test {
     TestFolder backup;
     Recorder recorder;
-    static HWND Text1() { return MemoControl(L"Text1"); }
+    static HWND Text1() { return MemoForm().Control(L"Text1"); }
     static void Type(const std::wstring& text) { SetWindowTextW(Text1(), text.c_str()); }
-    static void Show(const std::wstring& folder) { ShowMemoWindow(GetModuleHandleW(nullptr), folder); Pump(); }
-    void TearDown() override { DestroyWindow(MemoWindow()); Module1::WorkPath.clear(); }
+    static void Show(const std::wstring& folder) { ShowMemoWindow(folder); Pump(); }
+    void TearDown() override { DestroyWindow(MemoForm().Window()); Module1::WorkPath.clear(); }
 };
 
 TEST_F(MemoWindowTest, LoadsWithItsCaptionLayoutTextsAndBlueLabels)
 {
     Show(backup.Path());
-    EXPECT_EQ(WindowText(MemoWindow()), L"思い出（永遠はあるよ…僕のこと忘れないでね）");
-    UINT dpi = WindowDpi(MemoWindow());
+    EXPECT_EQ(WindowText(MemoForm().Window()), L"思い出（永遠はあるよ…僕のこと忘れないでね）");
+    UINT dpi = WindowDpi(MemoForm().Window());
     RECT client;
-    GetClientRect(MemoWindow(), &client);
+    GetClientRect(MemoForm().Window(), &client);
     EXPECT_TRUE(SameRect(client, {0, 0, TwipsToPixels(5655, dpi), TwipsToPixels(5490, dpi)})) << Describe(client);
     struct Expected { const wchar_t *name, *text; int left, top, width, height; };
     const Expected expected[] = {
@@ -40,7 +40,7 @@ TEST_F(MemoWindowTest, LoadsWithItsCaptionLayoutTextsAndBlueLabels)
     HDC dc = CreateCompatibleDC(nullptr);
     for (const Expected& e : expected) {
         SCOPED_TRACE(Utf8(e.name));
-        HWND control = MemoControl(e.name);
+        HWND control = MemoForm().Control(e.name);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(WindowText(control), e.text);
         int left = TwipsToPixels(e.left, dpi), top = TwipsToPixels(e.top, dpi);
@@ -48,7 +48,7 @@ TEST_F(MemoWindowTest, LoadsWithItsCaptionLayoutTextsAndBlueLabels)
         EXPECT_TRUE(SameRect(RectInWindow(control), want)) << Describe(RectInWindow(control));
         if (e.text[0] != L'『') continue;
         SetTextColor(dc, RGB(0, 0, 0));
-        SendMessageW(MemoWindow(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+        SendMessageW(MemoForm().Window(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
         EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
     }
     DeleteDC(dc);
@@ -76,15 +76,15 @@ TEST_F(MemoWindowTest, EachWayOfClosingWritesExactlyWhatItShould)
         Show(backup.Path() + c.folder);
         EXPECT_EQ(WindowText(Text1()), L"");  // every window loads empty
         Type(c.typed);
-        c.button ? Click(MemoControl(c.button)) : (SendMessageW(MemoWindow(), WM_SYSCOMMAND, SC_CLOSE, 0), Pump());
+        c.button ? Click(MemoForm().Control(c.button)) : (SendMessageW(MemoForm().Window(), WM_SYSCOMMAND, SC_CLOSE, 0), Pump());
         EXPECT_EQ(ReadBytes(memo), c.memo);
         EXPECT_EQ(ListFolder(backup.Path()), std::vector<std::wstring>{L"omoide.txt"});
         bool told = c.style == 16 ? recorder.Reported() : recorder.Said(UnsavableCharactersMessage(L"😀안녕"), 48, L"あのね");
         EXPECT_TRUE(c.style == 0 ? recorder.messages.empty() : told);
-        ASSERT_EQ(MemoWindow() != nullptr, c.style != 0);
+        ASSERT_EQ(MemoForm().Window() != nullptr, c.style != 0);
         if (c.style == 0) continue;
         EXPECT_EQ(WindowText(Text1()), c.typed);
-        Click(MemoControl(L"Command2"));
+        Click(MemoForm().Control(L"Command2"));
     }
 }
 
@@ -96,7 +96,7 @@ TEST_F(MemoWindowTest, ALaterBackUpKeepsTheTextAndTakesTheMemo)
     Show(later.Path());
     EXPECT_EQ(WindowText(Text1()), L"書きかけ");
     Module1::WorkPath = elsewhere.Path();  // what the last command worked on is no target
-    Click(MemoControl(L"Command1"));
+    Click(MemoForm().Control(L"Command1"));
     EXPECT_EQ(ReadBytes(later / L"omoide.txt"), "\"\x8f\x91\x82\xab\x82\xa9\x82\xaf\"\r\n");
     EXPECT_TRUE(ListFolder(backup.Path()).empty());
     EXPECT_TRUE(ListFolder(elsewhere.Path()).empty());
@@ -107,9 +107,10 @@ TEST_F(MemoWindowTest, EnterStartsALineAndTabMovesTheFocusOn)
     Show(backup.Path());
     ASSERT_EQ(GetFocus(), Text1());  // loaded afresh, the memo box has the focus
     for (wchar_t c : std::wstring(L"ab\rcd")) SendMessageW(Text1(), WM_CHAR, c, 1);
-    for (HWND next : {MemoControl(L"Command1"), MemoControl(L"Command2"), Text1()}) {
+    for (HWND next : {MemoForm().Control(L"Command1"), MemoForm().Control(L"Command2"), Text1()}) {
         MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 1, 0, {0, 0}};
         EXPECT_TRUE(PreTranslate(tab));
+        Pump();
         EXPECT_EQ(GetFocus(), next);
     }
     // A line break and no tab; Enter neither saved nor closed the window.

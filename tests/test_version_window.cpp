@@ -19,7 +19,7 @@ int Px(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440);
 
 TEST(VersionWindow, IsOneWindowAtItsFixedPlaceWithItsLabelsLaidOutFromTwipsAtEachDpi)
 {
-    auto show = [] { ShowVersionWindow(GetModuleHandleW(nullptr)); Pump(); return VersionWindow(); };
+    auto show = [] { ShowVersionWindow(); Pump(); return VersionForm().Window(); };
     HWND first = show();
     ShowWindow(first, SW_HIDE);
     EXPECT_EQ(show(), first) << "a second version window";
@@ -46,7 +46,7 @@ TEST(VersionWindow, IsOneWindowAtItsFixedPlaceWithItsLabelsLaidOutFromTwipsAtEac
             << "client area " << Describe(client) << " at dpi " << dpi;
         for (const Label& l : kLabels) {
             SCOPED_TRACE(Utf8(l.name) + " at dpi " + std::to_string(dpi));
-            HWND control = VersionControl(l.name);
+            HWND control = VersionForm().Control(l.name);
             EXPECT_EQ(WindowText(control), l.text);
             const RECT want{Px(l.left, dpi), Px(l.top, dpi), Px(l.left + l.width, dpi), Px(l.top + 255, dpi)};
             EXPECT_TRUE(SameRect(RectInWindow(control), want))

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "ui/window_layout.h"
+#include "ui/form.h"
 
 namespace nadeshiro::test {
 

@@ -52,8 +52,6 @@ void DrawFolderPicture(HDC dc, int x, int y, int size, bool open)
     DeleteObject(pen);
 }
 
-}  // namespace
-
 std::vector<FolderEntry> FolderEntries(const std::wstring& path, const std::vector<std::wstring>& subfolders)
 {
     std::vector<FolderEntry> entries;
@@ -130,13 +128,15 @@ std::wstring FolderPathFor(const std::wstring& path)
     return full;
 }
 
+}  // namespace
+
 void FolderList::SetPath(const std::wstring& path)
 {
     std::wstring full = FolderPathFor(path);
     std::vector<std::wstring> subfolders = ListSubfolders(full);
     path_ = full;
     entries_ = FolderEntries(full, subfolders);
-    openIndex_ = static_cast<int>(entries_.size() - subfolders.size()) - 1;
+    int openIndex = static_cast<int>(entries_.size() - subfolders.size()) - 1;
     if (list_ == nullptr) return;
     SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
@@ -144,7 +144,7 @@ void FolderList::SetPath(const std::wstring& path)
         SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries_[i].text.c_str()));
         SendMessageW(list_, LB_SETITEMDATA, i, static_cast<LPARAM>(i));
     }
-    SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(openIndex_), 0);
+    SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(openIndex), 0);
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
 }

@@ -18,16 +18,6 @@ struct FolderEntry {
     bool open;          // the open folder and its ancestors
 };
 
-// The entries for the open folder path with the given subfolder names.
-std::vector<FolderEntry> FolderEntries(const std::wstring& path, const std::vector<std::wstring>& subfolders);
-
-// The full path for a folder or a drive value ("d:"): drive letter upper case, no trailing
-// separator but for a root. Raises when the folder cannot be listed.
-std::wstring FolderPathFor(const std::wstring& path);
-
-// The subfolders of path, sorted. Raises when the folder cannot be listed.
-std::vector<std::wstring> ListSubfolders(const std::wstring& path);
-
 class FolderList {
 public:
     void Attach(HWND list) { list_ = list; }
@@ -38,7 +28,6 @@ public:
     const std::vector<FolderEntry>& Entries() const { return entries_; }
     // Opens the entry at index (double-click or Enter).
     void OpenEntry(int index);
-    int OpenIndex() const { return openIndex_; }
 
     void SetMetrics(UINT dpi, HFONT font);
     void Draw(const DRAWITEMSTRUCT& item) const;
@@ -47,7 +36,6 @@ private:
     HWND list_ = nullptr;
     std::wstring path_;
     std::vector<FolderEntry> entries_;
-    int openIndex_ = -1;
     UINT dpi_ = 96;
 };
 

@@ -5,42 +5,23 @@
 
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
 #include "app/state.h"
 #include "ui/drive_list.h"
 #include "ui/folder_list.h"
-#include "ui/window_layout.h"
+#include "ui/form.h"
 
 namespace nadeshiro::ui {
 
-extern const WindowSpec kMainWindow;
-// The controls; those with tab >= 0 are placed relative to the tab control's corner.
-const std::vector<ControlSpec>& MainWindowControls();
-// Image1, the banner picture, in twips.
-struct TwipsRect {
-    int left, top, width, height;
-};
-constexpr TwipsRect kImage1{120, 120, 6000, 900};
-extern const wchar_t* const kTabCaptions[3];
-constexpr int kFirstTab = 1;  // the restore tab is current at start-up
-
 inline const wchar_t kDriveNotReadyMessage[] = L"デバイスが準備されてないの";
 
-// Creates the main window, runs its load handler and shows it.
+// Creates the main window, runs its load handler and shows it. nullptr when it could not be
+// made or loaded; the failure has been reported.
 HWND CreateMainWindow(HINSTANCE instance, int showCommand);
 
-// For tests and the event wiring.
-HWND MainWindow();
-HWND MainControl(const wchar_t* name);
+// The window's form, fields and lists.
+Form& MainForm();
 MainFields& MainWindowFields();
 FolderList& Dir1();
 DriveList& Drive1();
-UINT MainWindowDpi();
-int CurrentTab();
-// The controls in focus order (tab control, drive list, folder list, the tabs' controls,
-// Command4); hidden ones included.
-const std::vector<HWND>& MainFocusOrder();
 
 }  // namespace nadeshiro::ui

@@ -1,11 +1,8 @@
 #include "ui/window_layout.h"
 
-#include <commctrl.h>
-#include <uxtheme.h>
+#include <vector>
 
-#include <algorithm>
-
-#include "app/resource.h"
+#include "app/handler.h"
 
 namespace nadeshiro::ui {
 
@@ -18,20 +15,22 @@ F UserFunction(const char* name)
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
 }
 
+// The font enumeration callbacks: 0 ends the listing.
 int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 {
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
+    return Guarded(0, [&] {
+        *reinterpret_cast<bool*>(found) = true;
+        return 0;
+    });
 }
 
 int CALLBACK AnyFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM result)
 {
-    auto* face = reinterpret_cast<std::wstring*>(result);
-    if (font->lfFaceName[0] != L'@') {  // not a vertical-writing face
-        *face = font->lfFaceName;
+    return Guarded(0, [&] {
+        if (font->lfFaceName[0] == L'@') return 1;  // a vertical-writing face
+        *reinterpret_cast<std::wstring*>(result) = font->lfFaceName;
         return 0;
-    }
-    return 1;
+    });
 }
 
 // Whether face exists with the Japanese character set.
@@ -85,23 +84,11 @@ std::wstring FindJapaneseFace(const wchar_t* face)
     return any.empty() && face != nullptr ? std::wstring(face) : any;
 }
 
-int g_topLevelWindows = 0;
-
 }  // namespace
 
 int TwipsToPixels(int twips, UINT dpi)
 {
     return MulDiv(twips, static_cast<int>(dpi), 1440);
-}
-
-RECT ControlRect(const ControlSpec& desc, UINT dpi, int originLeft, int originTop)
-{
-    RECT r;
-    r.left = TwipsToPixels(originLeft + desc.left, dpi);
-    r.top = TwipsToPixels(originTop + desc.top, dpi);
-    r.right = r.left + TwipsToPixels(desc.width, dpi);
-    r.bottom = r.top + TwipsToPixels(desc.height, dpi);
-    return r;
 }
 
 UINT WindowDpi(HWND window)
@@ -177,138 +164,6 @@ HFONT CreateJapaneseFont(const wchar_t* face, int points, UINT dpi)
     std::wstring chosen = JapaneseFace(face);
     lstrcpynW(font.lfFaceName, chosen.c_str(), LF_FACESIZE);
     return CreateFontIndirectW(&font);
-}
-
-HWND CreateControl(HWND parent, const ControlSpec& desc, UINT dpi, HFONT font, bool visible, int originLeft,
-                   int originTop)
-{
-    const wchar_t* windowClass = L"Static";
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
-    DWORD exStyle = 0;
-    switch (desc.kind) {
-    case ControlKind::Label:
-        style |= SS_LEFT | SS_NOPREFIX;
-        break;
-    case ControlKind::TextBox:
-        windowClass = L"Edit";
-        style |= WS_TABSTOP | ES_AUTOHSCROLL;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-    case ControlKind::MultiLineTextBox:
-        windowClass = L"Edit";
-        style |= WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-    case ControlKind::Button:
-        windowClass = L"Button";
-        style |= WS_TABSTOP | BS_PUSHBUTTON;
-        break;
-    case ControlKind::DriveList:
-        windowClass = L"ComboBox";
-        style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS;
-        break;
-    case ControlKind::FolderList:
-        windowClass = L"ListBox";
-        style |= WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_WANTKEYBOARDINPUT |
-                 LBS_NOINTEGRALHEIGHT;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-    case ControlKind::TabControl:
-        windowClass = WC_TABCONTROLW;
-        style |= WS_TABSTOP | TCS_SINGLELINE | TCS_TABS | TCS_FOCUSONBUTTONDOWN;
-        break;
-    }
-    RECT r = ControlRect(desc, dpi, originLeft, originTop);
-    int height = r.bottom - r.top;
-    if (desc.kind == ControlKind::DriveList) height += TwipsToPixels(2400, dpi);  // the opened list
-    HWND control = CreateWindowExW(exStyle, windowClass, desc.caption, style, r.left, r.top, r.right - r.left, height,
-                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)),
-                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
-    if (control == nullptr) return nullptr;
-    if (desc.kind == ControlKind::TabControl) SetWindowTheme(control, L"", L"");  // button-face background
-    if (desc.kind == ControlKind::TextBox || desc.kind == ControlKind::MultiLineTextBox)
-        SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
-}
-
-LRESULT ColourLabel(HDC dc, COLORREF colour)
-{
-    SetTextColor(dc, colour);
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-}
-
-HWND NextInFocusOrder(const std::vector<HWND>& order, HWND current, bool backwards)
-{
-    if (order.empty()) return nullptr;
-    int count = static_cast<int>(order.size());
-    int at = -1;
-    for (int i = 0; i < count; ++i)
-        if (order[i] == current || IsChild(order[i], current)) at = i;
-    for (int step = 1; step <= count; ++step) {
-        int i = at < 0 ? (backwards ? count - step : step - 1) : ((at + (backwards ? -step : step)) % count + count) % count;
-        HWND candidate = order[i];
-        if (IsWindowVisible(candidate) && IsWindowEnabled(candidate)) return candidate;
-    }
-    return nullptr;
-}
-
-bool PreTranslate(MSG& message)
-{
-    if (message.message != WM_KEYDOWN) return false;
-    if (message.wParam == VK_RETURN) {
-        // Enter presses the focused button, as in any dialog; elsewhere it is the control's.
-        wchar_t name[16] = {};
-        GetClassNameW(message.hwnd, name, 16);
-        if (lstrcmpiW(name, L"Button") != 0) return false;
-        SendMessageW(message.hwnd, BM_CLICK, 0, 0);
-        return true;
-    }
-    if (message.wParam != VK_TAB) return false;
-    if (GetKeyState(VK_MENU) < 0) return false;
-    HWND top = GetAncestor(message.hwnd, GA_ROOT);
-    if (top == nullptr) return false;
-    return SendMessageW(top, WM_NADESHIRO_TABKEY, GetKeyState(VK_SHIFT) < 0 ? 1 : 0, GetKeyState(VK_CONTROL) < 0 ? 1 : 0) != 0;
-}
-
-bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool withIcon, DWORD extraStyle)
-{
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    if (GetClassInfoExW(instance, name, &windowClass)) return true;
-    windowClass.style = extraStyle;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    if (withIcon) {
-        for (bool small : {false, true}) {
-            auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NADESHIRO), IMAGE_ICON,
-                                                      GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON),
-                                                      GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON), 0));
-            (small ? windowClass.hIconSm : windowClass.hIcon) = icon;
-        }
-    }
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    windowClass.lpszClassName = name;
-    return RegisterClassExW(&windowClass) != 0;
-}
-
-void BringToFront(HWND window)
-{
-    ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
-    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetForegroundWindow(window);
-}
-
-void TopLevelWindowOpened() { ++g_topLevelWindows; }
-
-void TopLevelWindowClosed()
-{
-    if (--g_topLevelWindows <= 0) {
-        g_topLevelWindows = 0;
-        PostQuitMessage(0);
-    }
 }
 
 void EnablePerMonitorDpi()

@@ -1,42 +1,15 @@
-// Windows are described as data: each control's kind, caption and place in twips. One
-// function turns twips into pixels at the window's DPI; everything else builds on it.
+// Twips, DPI and fonts. Windows are described in twips; one function turns twips into pixels
+// at the window's DPI, and everything else builds on it.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 namespace nadeshiro::ui {
 
-enum class ControlKind { Label, TextBox, MultiLineTextBox, Button, DriveList, FolderList, TabControl };
-
-constexpr int kNoFocus = -1;
-constexpr int kOnWindow = -1;
-
-struct ControlSpec {
-    const wchar_t* name;     // e.g. L"Command1", L"Label1(0)"
-    int id;                  // control identifier
-    ControlKind kind;
-    const wchar_t* caption;  // window text
-    int left, top, width, height;  // twips, relative to the window's client area or the tab control
-    int focusOrder;          // kNoFocus for none
-    int tab = kOnWindow;     // the tab that owns the control, or kOnWindow
-    COLORREF textColor = CLR_INVALID;  // labels: CLR_INVALID keeps the default colour
-};
-
-struct WindowSpec {
-    const wchar_t* name;
-    const wchar_t* caption;
-    int clientWidth, clientHeight;  // twips
-};
-
 // 1440 twips make an inch; 15 twips are one pixel at 96 DPI.
 int TwipsToPixels(int twips, UINT dpi);
-
-// The control's rectangle in pixels, relative to its window's client area. originLeft and
-// originTop (twips) place the tab control's own controls.
-RECT ControlRect(const ControlSpec& desc, UINT dpi, int originLeft = 0, int originTop = 0);
 
 // The DPI the window is shown at (96 on systems without per-monitor DPI).
 UINT WindowDpi(HWND window);
@@ -56,36 +29,6 @@ HFONT CreateInterfaceFont(UINT dpi);
 // A font by face name at a point size, falling back to a Japanese face where the named one
 // is missing.
 HFONT CreateJapaneseFont(const wchar_t* face, int points, UINT dpi);
-
-// Creates the standard Win32 control for desc (Static, Edit, Button, ComboBox, ListBox,
-// SysTabControl32), hidden unless visible is set.
-HWND CreateControl(HWND parent, const ControlSpec& desc, UINT dpi, HFONT font, bool visible, int originLeft = 0,
-                   int originTop = 0);
-
-// Answers WM_CTLCOLORSTATIC for a label drawn in colour on the button-face background.
-LRESULT ColourLabel(HDC dc, COLORREF colour);
-
-// Keyboard focus order: Tab and Shift+Tab move through the visible, enabled controls of a
-// window by their focus order. Windows answer this message (wParam: nonzero for backwards)
-// and return nonzero when they moved the focus.
-constexpr UINT WM_NADESHIRO_TABKEY = WM_APP + 1;
-HWND NextInFocusOrder(const std::vector<HWND>& order, HWND current, bool backwards);
-
-// Lets the windows of the tool see keys before the controls do (Tab moves the focus, Enter
-// presses the focused button); true when it was handled.
-bool PreTranslate(MSG& message);
-
-// Registers a window class of the tool once: button-face background, arrow cursor and, with
-// withIcon, the program's icon at both sizes. Returns false when it could not be registered.
-bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool withIcon,
-                         DWORD extraStyle = 0);
-
-// Shows a window that is already loaded and brings it to the front (restored if minimised).
-void BringToFront(HWND window);
-
-// Top-level windows of the tool: the program ends when the last one closes.
-void TopLevelWindowOpened();
-void TopLevelWindowClosed();
 
 // Per-monitor DPI support, where the system has it.
 void EnablePerMonitorDpi();

@@ -1,0 +1,101 @@
+#include "app/system_calls.h"
+
+namespace nadeshiro::platform::sys {
+
+namespace {
+
+Fault g_fault;
+int g_calls = 0;
+
+// Counts one call; true when it is the one armed to fail, with the error set.
+bool Fails()
+{
+    if (++g_calls != g_fault.call) return false;
+    SetLastError(g_fault.error);
+    return true;
+}
+
+}  // namespace
+
+void ArmFault(Fault fault)
+{
+    g_fault = fault;
+    g_calls = 0;
+}
+
+int CallsMade() { return g_calls; }
+
+HANDLE Open(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
+{
+    if (Fails()) return INVALID_HANDLE_VALUE;
+    return ::CreateFileW(path, access, share, nullptr, disposition, flags, nullptr);
+}
+
+BOOL Read(HANDLE file, void* buffer, DWORD size, DWORD* got)
+{
+    if (Fails()) return FALSE;
+    return ::ReadFile(file, buffer, size, got, nullptr);
+}
+
+BOOL Write(HANDLE file, const void* data, DWORD size, DWORD* written)
+{
+    *written = 0;
+    if (!Fails()) return ::WriteFile(file, data, size, written, nullptr);
+    if (g_fault.torn) {
+        DWORD half = 0;
+        ::WriteFile(file, data, size / 2, &half, nullptr);
+        SetLastError(g_fault.error);
+    }
+    return FALSE;
+}
+
+BOOL Flush(HANDLE file) { return Fails() ? FALSE : ::FlushFileBuffers(file); }
+
+BOOL Information(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size)
+{
+    return Fails() ? FALSE : ::GetFileInformationByHandleEx(file, kind, info, size);
+}
+
+BOOL Identity(HANDLE file, BY_HANDLE_FILE_INFORMATION* info)
+{
+    return Fails() ? FALSE : ::GetFileInformationByHandle(file, info);
+}
+
+BOOL SetWriteTime(HANDLE file, const FILETIME* written)
+{
+    return Fails() ? FALSE : ::SetFileTime(file, nullptr, nullptr, written);
+}
+
+BOOL Size(HANDLE file, LARGE_INTEGER* size) { return Fails() ? FALSE : ::GetFileSizeEx(file, size); }
+
+DWORD Attributes(const wchar_t* path) { return Fails() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path); }
+
+BOOL SetAttributes(const wchar_t* path, DWORD attributes)
+{
+    return Fails() ? FALSE : ::SetFileAttributesW(path, attributes);
+}
+
+BOOL Replace(const wchar_t* from, const wchar_t* to)
+{
+    return Fails() ? FALSE : ::MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+BOOL Delete(const wchar_t* path) { return Fails() ? FALSE : ::DeleteFileW(path); }
+
+BOOL MakeFolder(const wchar_t* path) { return Fails() ? FALSE : ::CreateDirectoryW(path, nullptr); }
+
+HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* data)
+{
+    if (Fails()) return INVALID_HANDLE_VALUE;
+    return ::FindFirstFileExW(pattern, FindExInfoBasic, data, FindExSearchNameMatch, nullptr, 0);
+}
+
+DWORD CurrentFolder(DWORD size, wchar_t* buffer) { return Fails() ? 0 : ::GetCurrentDirectoryW(size, buffer); }
+
+BOOL StartProcess(const wchar_t* path, wchar_t* commandLine, STARTUPINFOW* startup, PROCESS_INFORMATION* process)
+{
+    if (Fails()) return FALSE;
+    return ::CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, startup, process);
+}
+
+}  // namespace nadeshiro::platform::sys

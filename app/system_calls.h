@@ -1,0 +1,41 @@
+// The file system calls of the platform layer, each made through this one seam. A test can
+// arm it so that the Nth call from then on fails with a chosen Windows error, to show that a
+// failure at any step of a copy or a save is reported and loses nothing.
+#pragma once
+
+#include <windows.h>
+
+namespace nadeshiro::platform::sys {
+
+HANDLE Open(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
+BOOL Read(HANDLE file, void* buffer, DWORD size, DWORD* got);
+BOOL Write(HANDLE file, const void* data, DWORD size, DWORD* written);
+BOOL Flush(HANDLE file);
+BOOL Information(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size);
+// The volume and file index that tell one file from another.
+BOOL Identity(HANDLE file, BY_HANDLE_FILE_INFORMATION* info);
+BOOL SetWriteTime(HANDLE file, const FILETIME* written);
+BOOL Size(HANDLE file, LARGE_INTEGER* size);
+DWORD Attributes(const wchar_t* path);
+BOOL SetAttributes(const wchar_t* path, DWORD attributes);
+// Puts from in the place of to, replacing it, written through to the disk.
+BOOL Replace(const wchar_t* from, const wchar_t* to);
+BOOL Delete(const wchar_t* path);
+BOOL MakeFolder(const wchar_t* path);
+HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* data);
+DWORD CurrentFolder(DWORD size, wchar_t* buffer);
+BOOL StartProcess(const wchar_t* path, wchar_t* commandLine, STARTUPINFOW* startup, PROCESS_INFORMATION* process);
+
+// The failure a test arms: the call numbered call (1 for the next call made through the
+// seam) fails with error. A torn failure of a write writes half of what it was given first.
+struct Fault {
+    int call = 0;
+    DWORD error = 0;
+    bool torn = false;
+};
+// Arms fault (call 0 disarms) and starts counting calls afresh.
+void ArmFault(Fault fault);
+// The calls made through the seam since it was last armed.
+int CallsMade();
+
+}  // namespace nadeshiro::platform::sys

@@ -1,0 +1,334 @@
+#include "ui/form.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <utility>
+
+#include "app/handler.h"
+#include "app/resource.h"
+#include "app/runtime_error.h"
+
+namespace nadeshiro::ui {
+
+namespace {
+
+int g_openWindows = 0;  // the program ends when the last window of it closes
+
+constexpr wchar_t kPageClass[] = L"NadeshiroTabPage";
+
+// A tab page: the controls of one tab stand on it, and it hands their notifications to the
+// window. Only the current tab's page is shown, so the other tabs' controls are out of sight
+// and out of the keyboard order.
+LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return Guarded<LRESULT>(0, [&]() -> LRESULT {
+        switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_DRAWITEM:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORBTN:
+        case WM_NEXTDLGCTL:
+            return SendMessageW(GetParent(page), message, wParam, lParam);
+        default:
+            return DefWindowProcW(page, message, wParam, lParam);
+        }
+    });
+}
+
+void Register(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool withIcon)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    if (GetClassInfoExW(instance, name, &windowClass)) return;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    for (bool small : {false, true}) {
+        if (!withIcon) break;
+        auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NADESHIRO), IMAGE_ICON,
+                                                  GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON),
+                                                  GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON), 0));
+        (small ? windowClass.hIconSm : windowClass.hIcon) = icon;
+    }
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    windowClass.lpszClassName = name;
+    if (RegisterClassExW(&windowClass) == 0) RaiseLastError(name);
+}
+
+struct KindStyle {
+    const wchar_t* windowClass;
+    DWORD style;
+    DWORD exStyle;
+};
+
+KindStyle StyleOf(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Label: return {L"Static", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::TextBox: return {L"Edit", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::MultiLineTextBox:
+        return {L"Edit", WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL,
+                WS_EX_CLIENTEDGE};
+    case ControlKind::Button: return {L"Button", WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case ControlKind::DriveList: return {L"ComboBox", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0};
+    case ControlKind::FolderList:
+        return {L"ListBox",
+                WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                WS_EX_CLIENTEDGE};
+    case ControlKind::TabControl: return {WC_TABCONTROLW, WS_TABSTOP | TCS_SINGLELINE | TCS_TABS | TCS_FOCUSONBUTTONDOWN, 0};
+    }
+    return {L"Static", 0, 0};
+}
+
+bool IsButton(HWND control)
+{
+    wchar_t name[16] = {};
+    GetClassNameW(control, name, 16);
+    return lstrcmpiW(name, L"Button") == 0;
+}
+
+}  // namespace
+
+HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
+{
+    if (window_ != nullptr) {
+        if (menu != nullptr) DestroyMenu(menu);
+        return window_;
+    }
+    if (instance == nullptr) instance = GetModuleHandleW(nullptr);
+    Register(instance, spec_.className, procedure, true);
+    Register(instance, kPageClass, PageProc, false);
+    UINT dpi = WindowDpi(nullptr);
+    SIZE outer = OuterSize(spec_.clientWidth, spec_.clientHeight, spec_.style, 0, menu != nullptr, dpi);
+    window_ = CreateWindowExW(0, spec_.className, spec_.caption, spec_.style, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
+                              outer.cy, nullptr, menu, instance, nullptr);
+    if (window_ == nullptr) {
+        DWORD code = GetLastError();
+        if (menu != nullptr) DestroyMenu(menu);
+        RaiseSystemError(code, spec_.className);
+    }
+    ++g_openWindows;
+    try {
+        CreateControls(instance);
+        // The window may have come up on a monitor of another DPI.
+        LayOut(WindowDpi(window_));
+        if (spec_.fixedPlace) {
+            POINT place{TwipsToPixels(spec_.placeLeft, dpi_), TwipsToPixels(spec_.placeTop, dpi_)};
+            FitClientArea(window_, spec_.clientWidth, spec_.clientHeight, dpi_, &place);
+        }
+    } catch (...) {
+        DestroyWindow(window_);
+        throw;
+    }
+    fresh_ = true;
+    return window_;
+}
+
+void Form::Show(int showCommand)
+{
+    ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : showCommand);
+    SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (showCommand != SW_SHOWNOACTIVATE) SetForegroundWindow(window_);
+    UpdateWindow(window_);
+    if (!std::exchange(fresh_, false)) return;
+    for (size_t i = 0; i < controls_.size(); ++i)
+        if (GetWindowLongW(controls_[i], GWL_STYLE) & WS_TABSTOP) {
+            SetFocus(lastFocus_ = controls_[i]);
+            break;
+        }
+}
+
+// The controls are made in the table's order, which is their focus order: the standard
+// dialog keyboard handling walks a window's controls in the order they were made. A tab's
+// page is made with its first control.
+void Form::CreateControls(HINSTANCE instance)
+{
+    for (const ControlSpec& spec : spec_.controls) {
+        HWND parent = window_;
+        if (spec.page != kOnWindow) {
+            if (pages_.size() <= static_cast<size_t>(spec.page)) pages_.resize(static_cast<size_t>(spec.page) + 1);
+            HWND& page = pages_[static_cast<size_t>(spec.page)];
+            if (page == nullptr)
+                page = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, spec_.pages[static_cast<size_t>(spec.page)],
+                                       WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+                                           (spec.page == spec_.firstPage ? WS_VISIBLE : 0),
+                                       0, 0, 0, 0, window_, nullptr, instance, nullptr);
+            if (page == nullptr) RaiseLastError(spec_.className);
+            parent = page;
+        }
+        KindStyle kind = StyleOf(spec.kind);
+        HWND control = CreateWindowExW(kind.exStyle, kind.windowClass, spec.caption,
+                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style, 0, 0, 0, 0, parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        if (control == nullptr) RaiseLastError(spec_.className);
+        controls_.push_back(control);
+        if (spec.kind == ControlKind::TextBox || spec.kind == ControlKind::MultiLineTextBox)
+            SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
+        if (spec.kind != ControlKind::TabControl) continue;
+        tabControl_ = control;
+        SetWindowTheme(control, L"", L"");  // the button-face background
+        for (size_t i = 0; i < spec_.pages.size(); ++i) {
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = const_cast<wchar_t*>(spec_.pages[i]);
+            SendMessageW(control, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+        }
+        SendMessageW(control, TCM_SETCURSEL, static_cast<WPARAM>(spec_.firstPage), 0);
+    }
+    // The pages lie on the tab control, so it goes beneath them. The Tab key's walk is a
+    // circle: from the last control it comes to the tab control and then to the first, as
+    // when the tab control leads.
+    if (tabControl_ != nullptr) SetWindowPos(tabControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Form::LayOut(UINT dpi)
+{
+    dpi_ = dpi;
+    HFONT old = font_;
+    font_ = spec_.fontFace != nullptr ? CreateJapaneseFont(spec_.fontFace, spec_.fontPoints, dpi) : CreateInterfaceFont(dpi);
+    FitClientArea(window_, spec_.clientWidth, spec_.clientHeight, dpi);
+    POINT tabCorner{};  // twips
+    RECT pageArea{};    // pixels, on the client area
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        if (spec_.controls[i].kind != ControlKind::TabControl) continue;
+        const ControlSpec& tab = spec_.controls[i];
+        tabCorner = {tab.left, tab.top};
+        SetRect(&pageArea, 0, 0, TwipsToPixels(tab.width, dpi), TwipsToPixels(tab.height, dpi));
+        SendMessageW(controls_[i], TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pageArea));
+        OffsetRect(&pageArea, TwipsToPixels(tab.left, dpi), TwipsToPixels(tab.top, dpi));
+    }
+    for (HWND page : pages_)
+        SetWindowPos(page, nullptr, pageArea.left, pageArea.top, pageArea.right - pageArea.left,
+                     pageArea.bottom - pageArea.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        const ControlSpec& spec = spec_.controls[i];
+        bool onPage = spec.page != kOnWindow;
+        int left = TwipsToPixels(spec.left + (onPage ? tabCorner.x : 0), dpi) - (onPage ? pageArea.left : 0);
+        int top = TwipsToPixels(spec.top + (onPage ? tabCorner.y : 0), dpi) - (onPage ? pageArea.top : 0);
+        int width = TwipsToPixels(spec.width, dpi), height = TwipsToPixels(spec.height, dpi);
+        if (spec.kind == ControlKind::DriveList) height += TwipsToPixels(2400, dpi);  // the opened list
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SetWindowPos(controls_[i], nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (old != nullptr) DeleteObject(old);
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Form::ShowPage(int page)
+{
+    HWND focus = GetFocus();
+    for (size_t i = 0; i < pages_.size(); ++i) {
+        bool shown = static_cast<int>(i) == page;
+        if (!shown && focus != nullptr && IsChild(pages_[i], focus)) SetFocus(tabControl_);
+        ShowWindow(pages_[i], shown ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+HWND Form::Control(int id) const
+{
+    for (size_t i = 0; i < controls_.size(); ++i)
+        if (spec_.controls[i].id == id) return controls_[i];
+    return nullptr;
+}
+
+HWND Form::Control(const wchar_t* name) const
+{
+    for (size_t i = 0; i < controls_.size(); ++i)
+        if (lstrcmpW(spec_.controls[i].name, name) == 0) return controls_[i];
+    return nullptr;
+}
+
+const ControlSpec* Form::SpecOf(HWND control) const
+{
+    for (size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i] == control) return &spec_.controls[i];
+    return nullptr;
+}
+
+LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CTLCOLORSTATIC: {
+        const ControlSpec* spec = SpecOf(reinterpret_cast<HWND>(lParam));
+        if (spec == nullptr || spec->textColor == CLR_INVALID) break;
+        auto dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, spec->textColor);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_COMMAND:
+        // Enter, which the dialog handling sends as IDOK, presses the focused button.
+        if (LOWORD(wParam) == IDOK && IsChild(window, GetFocus()) && IsButton(GetFocus()))
+            SendMessageW(GetFocus(), BM_CLICK, 0, 0);
+        return 0;
+    case WM_NEXTDLGCTL:
+        // Tab in a multi-line text box, which asks its parent to move the focus on.
+        if (lParam == 0)
+            if (HWND next = GetNextDlgTabItem(window, GetFocus(), wParam != 0)) SetFocus(next);
+        return 0;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->hwndFrom == tabControl_ && header->code == static_cast<UINT>(TCN_SELCHANGE))
+            ShowPage(static_cast<int>(SendMessageW(tabControl_, TCM_GETCURSEL, 0, 0)));
+        return 0;
+    }
+    case WM_NADESHIRO_NEXTPAGE: {
+        int count = static_cast<int>(spec_.pages.size());
+        if (count == 0) return 0;
+        int current = static_cast<int>(SendMessageW(tabControl_, TCM_GETCURSEL, 0, 0));
+        int page = (current + (wParam != 0 ? count - 1 : 1)) % count;
+        SendMessageW(tabControl_, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+        ShowPage(page);
+        return 1;
+    }
+    case WM_ACTIVATE:
+        // A plain window forgets its focused control when it is deactivated; a form gives
+        // the focus back to it.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus != nullptr && IsChild(window, focus)) lastFocus_ = focus;
+            return 0;
+        }
+        [[fallthrough]];
+    case WM_SETFOCUS:
+        if (lastFocus_ == nullptr || !IsWindowVisible(lastFocus_)) break;  // a window without controls takes it
+        if (message == WM_SETFOCUS || !HIWORD(wParam)) SetFocus(lastFocus_);
+        return 0;
+    case WM_DPICHANGED: {
+        auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        LayOut(LOWORD(wParam));
+        return 0;
+    }
+    case WM_NCDESTROY:
+        if (window != window_) break;
+        if (font_ != nullptr) DeleteObject(font_);
+        font_ = nullptr;
+        window_ = tabControl_ = lastFocus_ = nullptr;
+        controls_.clear();
+        pages_.clear();
+        if (--g_openWindows <= 0) {
+            g_openWindows = 0;
+            PostQuitMessage(0);
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool PreTranslate(MSG& message)
+{
+    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    if (root == nullptr) return false;
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0)
+        return SendMessageW(root, WM_NADESHIRO_NEXTPAGE, GetKeyState(VK_SHIFT) < 0 ? 1 : 0, 0) != 0;
+    return IsDialogMessageW(root, &message) != FALSE;
+}
+
+}  // namespace nadeshiro::ui

@@ -1,0 +1,93 @@
+// The one shape of the tool's windows. Each window is a table of its controls in twips, in
+// focus order, read by a Form: the form makes the window and its controls from the table
+// (so that the standard dialog keyboard handling walks them in that order), lays them out
+// at the window's DPI and again when the DPI changes, answers the labels' colours, switches
+// the tab pages, and cleans up when the window goes. A window file keeps its table, its
+// handlers and its window procedure, which passes what it does not handle to Default.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+#include <vector>
+
+#include "ui/window_layout.h"
+
+namespace nadeshiro::ui {
+
+enum class ControlKind { Label, TextBox, MultiLineTextBox, Button, DriveList, FolderList, TabControl };
+
+constexpr int kOnWindow = -1;
+
+struct ControlSpec {
+    const wchar_t* name;  // e.g. L"Command1", L"Label1(0)"
+    int id;               // control identifier, from app/resource.h
+    ControlKind kind;
+    const wchar_t* caption;
+    int left, top, width, height;  // twips, on the client area, or from the tab control's corner
+    int page = kOnWindow;          // the tab page that holds the control
+    COLORREF textColor = CLR_INVALID;  // labels: CLR_INVALID keeps the default colour
+};
+
+struct FormSpec {
+    const wchar_t* className;
+    const wchar_t* caption;
+    int clientWidth, clientHeight;  // twips
+    DWORD style;
+    std::span<const ControlSpec> controls;  // in focus order
+    const wchar_t* fontFace = nullptr;      // with fontPoints; none: the interface font
+    int fontPoints = 0;
+    std::span<const wchar_t* const> pages = {};  // the tab control's page captions
+    int firstPage = 0;
+    bool fixedPlace = false;  // the client area's corner at placeLeft, placeTop twips on the screen
+    int placeLeft = 0, placeTop = 0;
+};
+
+// Ctrl+Tab, sent to a window by PreTranslate: the next tab page (wParam nonzero: the one before).
+constexpr UINT WM_NADESHIRO_NEXTPAGE = WM_APP + 1;
+
+class Form {
+public:
+    explicit Form(const FormSpec& spec) : spec_(spec) {}
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    // Makes the window, hidden, with its controls, when it is not loaded. Raises when it
+    // cannot be made.
+    HWND Load(HINSTANCE instance, WNDPROC procedure, HMENU menu = nullptr);
+    // Shows the loaded window and brings it to the front; a window loaded afresh gives the
+    // focus to its first control that takes it.
+    void Show(int showCommand = SW_SHOWNORMAL);
+
+    HWND Window() const { return window_; }
+    HWND Control(int id) const;
+    HWND Control(const wchar_t* name) const;
+    UINT Dpi() const { return dpi_; }
+    HFONT Font() const { return font_; }
+
+    // What every window answers alike, then the system's default handling.
+    LRESULT Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    void CreateControls(HINSTANCE instance);
+    void LayOut(UINT dpi);
+    void ShowPage(int page);
+    const ControlSpec* SpecOf(HWND control) const;
+
+    const FormSpec& spec_;
+    HWND window_ = nullptr;
+    std::vector<HWND> controls_;  // in the order of spec_.controls
+    std::vector<HWND> pages_;
+    HWND tabControl_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    bool fresh_ = false;
+    UINT dpi_ = 96;
+    HFONT font_ = nullptr;
+};
+
+// Lets the windows of the tool see keys before their controls do: the standard dialog
+// keyboard handling (Tab, Shift+Tab, Enter on a button), and Ctrl+Tab between tab pages.
+// True when the message was handled.
+bool PreTranslate(MSG& message);
+
+}  // namespace nadeshiro::ui
