@@ -1,8 +1,11 @@
 #include "app/platform.h"
 
+#include <cwchar>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/codepage.h"
 
@@ -217,7 +220,7 @@ void CopyWholeFile(const std::wstring& from, const std::wstring& to)
 {
     Handle source(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!source.valid()) RaiseLastError(from);
+    if (!source.valid()) RaiseLastReadError(from);
     FILE_BASIC_INFO info{};
     if (!GetFileInformationByHandleEx(source.get(), FileBasicInfo, &info, sizeof info)) RaiseLastError(from);
     if (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) RaiseSystemError(ERROR_ACCESS_DENIED, from);
@@ -231,7 +234,7 @@ void CopyWholeFile(const std::wstring& from, const std::wstring& to)
         Handle temporary = CreateTemporaryBeside(to, temporaryPath);
         for (;;) {
             DWORD got = 0;
-            if (!ReadFile(source.get(), buffer.get(), kBufferSize, &got, nullptr)) RaiseLastError(from);
+            if (!ReadFile(source.get(), buffer.get(), kBufferSize, &got, nullptr)) RaiseLastReadError(from);
             if (got == 0) break;
             WriteAll(temporary.get(), buffer.get(), got, to);
         }
@@ -244,6 +247,98 @@ void CopyWholeFile(const std::wstring& from, const std::wstring& to)
     } catch (...) {
         RemoveTemporary(temporaryPath);
         throw;
+    }
+}
+
+bool CanCreateFileIn(const std::wstring& folder)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::wstring path = TemporaryPathBeside(folder + L"\\");
+        Handle file(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (file.valid()) return true;
+        DWORD code = GetLastError();
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) return false;
+    }
+    return false;
+}
+
+namespace {
+
+bool IsLowerHex(std::wstring_view digits)
+{
+    if (digits.empty() || digits.size() > 8) return false;
+    for (wchar_t c : digits)
+        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return false;
+    return true;
+}
+
+// The process id in a temporary file name of the tool's own making.
+bool TemporaryFileWriter(std::wstring_view name, DWORD& processId)
+{
+    constexpr std::wstring_view kStart = L"~nadeshiro-", kEnd = L".tmp";
+    if (name.size() <= kStart.size() + kEnd.size() || name.substr(0, kStart.size()) != kStart ||
+        name.substr(name.size() - kEnd.size()) != kEnd)
+        return false;
+    std::wstring_view middle = name.substr(kStart.size(), name.size() - kStart.size() - kEnd.size());
+    size_t dash = middle.find(L'-');
+    if (dash == std::wstring_view::npos || !IsLowerHex(middle.substr(0, dash)) || !IsLowerHex(middle.substr(dash + 1)))
+        return false;
+    processId = static_cast<DWORD>(std::wcstoul(std::wstring(middle.substr(0, dash)).c_str(), nullptr, 16));
+    return true;
+}
+
+std::wstring FileNamePart(const std::wstring& path)
+{
+    size_t cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? path : path.substr(cut + 1);
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Whether the process may still be writing its temporary files: it runs and is the tool (by
+// its program's file name, "nadeshiro.exe" or the name this copy runs under). A process that
+// cannot be asked is taken as running.
+bool ToolStillRunning(DWORD processId)
+{
+    Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process.valid()) return GetLastError() != ERROR_INVALID_PARAMETER;  // else no such process
+    DWORD exitCode = 0;
+    if (GetExitCodeProcess(process.get(), &exitCode) && exitCode != STILL_ACTIVE) return false;
+    wchar_t image[MAX_PATH * 4];
+    DWORD size = MAX_PATH * 4;
+    if (!QueryFullProcessImageNameW(process.get(), 0, image, &size)) return true;
+    std::wstring name = FileNamePart(std::wstring(image, size));
+    wchar_t own[MAX_PATH * 4];
+    DWORD ownLength = GetModuleFileNameW(nullptr, own, MAX_PATH * 4);
+    return SameName(name, L"nadeshiro.exe") || (ownLength != 0 && SameName(name, FileNamePart(std::wstring(own, ownLength))));
+}
+
+}  // namespace
+
+void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept
+{
+    try {
+        std::wstring base = folder;
+        if (!base.empty() && !IsSeparator(base.back())) base += L'\\';
+        std::vector<std::wstring> leftovers;
+        WIN32_FIND_DATAW data{};
+        HANDLE find = FindFirstFileExW((base + L"~nadeshiro-*.tmp").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                       nullptr, 0);
+        if (find == INVALID_HANDLE_VALUE) return;
+        do {
+            DWORD processId = 0;
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && TemporaryFileWriter(data.cFileName, processId) &&
+                !ToolStillRunning(processId))
+                leftovers.push_back(base + data.cFileName);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        for (const auto& path : leftovers) RemoveTemporary(path);
+    } catch (...) {
+        // Out of memory while tidying up: the leftovers wait for the next write.
     }
 }
 
@@ -269,7 +364,7 @@ void OpenFile(const std::wstring& path, FileMode mode, int fileNumber)
     if (mode == FileMode::Input) {
         Handle input(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!input.valid()) RaiseLastError(path);
+        if (!input.valid()) RaiseLastReadError(path);
         LARGE_INTEGER size{};
         if (!GetFileSizeEx(input.get(), &size)) RaiseLastError(path);
         if (size.QuadPart > 0x7FFFFFFF) throw RuntimeError(err::OutOfMemory, path);
@@ -278,7 +373,7 @@ void OpenFile(const std::wstring& path, FileMode mode, int fileNumber)
         while (done < file.bytes.size()) {
             DWORD got = 0;
             if (!ReadFile(input.get(), file.bytes.data() + done, static_cast<DWORD>(file.bytes.size() - done), &got, nullptr))
-                RaiseLastError(path);
+                RaiseLastReadError(path);
             if (got == 0) break;
             done += got;
         }

@@ -1,5 +1,7 @@
 #include "memo/memo_file.h"
 
+#include <algorithm>
+
 #include "app/platform.h"
 #include "app/state.h"
 
@@ -17,6 +19,7 @@ std::wstring UnsavableCharactersMessage(const std::wstring& characters)
 std::wstring WriteMemo(const std::wstring& folder, const std::wstring& text)
 {
     std::wstring memoPath = folder + kMemoFileName;
+    platform::RemoveLeftoverTemporaries(folder);
     platform::FileNumberGuard guard(kFileNumber);
     platform::OpenFile(memoPath, platform::FileMode::Output, kFileNumber);
     platform::WriteItem(kFileNumber, text);
@@ -31,7 +34,10 @@ void ShowMemo(const std::wstring& openFolder, std::wstring& shown)
     platform::FileNumberGuard guard(kFileNumber);
     platform::OpenFile(Module1::WorkPath, platform::FileMode::Input, kFileNumber);
     while (!platform::EndOfFile(kFileNumber)) {
-        shown += platform::ReadLine(kFileNumber);
+        std::wstring line = platform::ReadLine(kFileNumber);
+        // A NUL byte shows as the symbol for null, so that the text box shows what follows it.
+        std::replace(line.begin(), line.end(), L'\0', kShownNul);
+        shown += line;
         shown += L"\r\n";
     }
     platform::CloseFile(kFileNumber);

@@ -9,16 +9,22 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=${WINEARCH:-win64}
 
 # A prefix is made for one architecture and for the Wine it was made with: a 64-bit prefix
-# booted before 32-bit Wine was installed no longer starts once it is. Such a prefix, or one
-# of the other architecture, is made anew.
+# booted before 32-bit Wine was installed no longer starts once it is. Such a prefix, one of
+# the other architecture, or one whose first boot did not finish, is made anew.
 wine32=absent
 [ -x /usr/lib/wine/wine ] && wine32=present
 stamp="$WINEARCH wine32-$wine32 $(wine --version 2>/dev/null || echo unknown)"
-if [ -d "$prefix" ] && [ "$(cat "$prefix/.booted" 2>/dev/null)" != "$stamp" ]; then
+if [ -e "$prefix" ] && [ "$(cat "$prefix/.booted" 2>/dev/null)" != "$stamp" ]; then
   wineserver -k </dev/null >/dev/null 2>&1 || true
   rm -rf "$prefix"
 fi
-mkdir -p "$prefix/dosdevices"
+# A new prefix gets its c: and z: links from Wine only where it makes dosdevices itself; as
+# the tests' drives are made first, so are those two.
+if [ ! -d "$prefix/dosdevices" ]; then
+  mkdir -p "$prefix/dosdevices" "$prefix/drive_c"
+  ln -sfn ../drive_c "$prefix/dosdevices/c:"
+  ln -sfn / "$prefix/dosdevices/z:"
+fi
 
 # The tests' drive letters, made before the Wine server starts (it reads them only then):
 # - q:, whose target is gone: the drive list's "not ready" case;
@@ -64,3 +70,16 @@ if [ ! -f "$prefix/.configured" ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
   touch "$prefix/.configured"
 fi
+
+# A game folder the player cannot write to, under the program files folder: the read-only
+# file system that scripts/test.sh mounts and names in NADESHIRO_READONLY_GAME (as root,
+# every folder of a writable one can be written).
+for programs in "$prefix/drive_c/Program Files (x86)" "$prefix/drive_c/Program Files"; do
+  [ -d "$programs" ] || continue
+  link="$programs/nadeshiro read-only game"
+  if [ -L "$link" ]; then rm -f "$link"; fi
+  if [ -n "${NADESHIRO_READONLY_GAME:-}" ] && [ -d "$NADESHIRO_READONLY_GAME" ] && [ ! -e "$link" ]; then
+    ln -s "$NADESHIRO_READONLY_GAME" "$link"
+  fi
+  break
+done

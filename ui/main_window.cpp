@@ -288,6 +288,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case IDC_COMMAND3: if (code == BN_CLICKED) Command3_Click(); return 0;
         case IDC_COMMAND4: if (code == BN_CLICKED) Command4_Click(); return 0;
         case IDC_DRIVE1:
+            if (code == CBN_DROPDOWN) g.drive1.FillLaterNames();
             if (code == CBN_SELCHANGE && g.drive1.TakeChange()) Drive1_Change();
             return 0;
         case IDC_DIR1:

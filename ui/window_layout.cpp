@@ -18,50 +18,39 @@ F UserFunction(const char* name)
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
 }
 
-int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
+int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM result)
 {
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
-
-int CALLBACK AnyFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM result)
-{
-    auto* face = reinterpret_cast<std::wstring*>(result);
-    if (font->lfFaceName[0] != L'@') {  // not a vertical-writing face
-        *face = font->lfFaceName;
-        return 0;
-    }
+    auto* faces = reinterpret_cast<std::vector<std::wstring>*>(result);
+    if (font->lfFaceName[0] != L'@') faces->push_back(font->lfFaceName);  // not a vertical-writing face
     return 1;
 }
 
-// Whether face exists with the Japanese character set.
+// The faces that hold Japanese, in the system's order. Listed once, in one pass: asking the
+// system face by face is slow.
+const std::vector<std::wstring>& JapaneseFaces()
+{
+    static const std::vector<std::wstring> faces = [] {
+        std::vector<std::wstring> found;
+        HDC dc = GetDC(nullptr);
+        LOGFONTW query{};
+        query.lfCharSet = SHIFTJIS_CHARSET;
+        EnumFontFamiliesExW(dc, &query, CollectFace, reinterpret_cast<LPARAM>(&found), 0);
+        ReleaseDC(nullptr, dc);
+        return found;
+    }();
+    return faces;
+}
+
 bool HasJapaneseFace(const wchar_t* face)
 {
-    HDC dc = GetDC(nullptr);
-    LOGFONTW query{};
-    query.lfCharSet = SHIFTJIS_CHARSET;
-    lstrcpynW(query.lfFaceName, face, LF_FACESIZE);
-    bool found = false;
-    EnumFontFamiliesExW(dc, &query, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
-    return found;
+    for (const auto& known : JapaneseFaces())
+        if (lstrcmpiW(known.c_str(), face) == 0) return true;
+    return false;
 }
 
-std::wstring FindJapaneseFace(const wchar_t* face);
-
-// face when it holds Japanese, else the first Japanese face the system has. Asked once
-// per face: listing the system's fonts is slow.
+// face when it holds Japanese, else the first Japanese face the system has of a list of
+// common ones, else any.
 std::wstring JapaneseFace(const wchar_t* face)
-{
-    static std::vector<std::pair<std::wstring, std::wstring>> known;
-    std::wstring key = face != nullptr ? face : L"";
-    for (const auto& entry : known)
-        if (entry.first == key) return entry.second;
-    known.emplace_back(key, FindJapaneseFace(face));
-    return known.back().second;
-}
-
-std::wstring FindJapaneseFace(const wchar_t* face)
 {
     if (face != nullptr && face[0] != 0 && HasJapaneseFace(face)) return face;
     static const wchar_t* const kFallbacks[] = {
@@ -70,13 +59,8 @@ std::wstring FindJapaneseFace(const wchar_t* face)
     };
     for (const wchar_t* candidate : kFallbacks)
         if (HasJapaneseFace(candidate)) return candidate;
-    std::wstring any;
-    HDC dc = GetDC(nullptr);
-    LOGFONTW query{};
-    query.lfCharSet = SHIFTJIS_CHARSET;
-    EnumFontFamiliesExW(dc, &query, AnyFace, reinterpret_cast<LPARAM>(&any), 0);
-    ReleaseDC(nullptr, dc);
-    return any.empty() && face != nullptr ? std::wstring(face) : any;
+    if (!JapaneseFaces().empty()) return JapaneseFaces().front();
+    return face != nullptr ? std::wstring(face) : std::wstring();
 }
 
 int g_topLevelWindows = 0;
@@ -100,11 +84,32 @@ RECT ControlRect(const ControlSpec& desc, UINT dpi, int originLeft, int originTo
 
 UINT WindowDpi(HWND window)
 {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static auto getDpiForWindow = UserFunction<GetDpiForWindowFn>("GetDpiForWindow");
-    if (getDpiForWindow != nullptr && window != nullptr) {
-        UINT dpi = getDpiForWindow(window);
+    static const DpiFunctions system = [] {
+        DpiFunctions found;
+        found.forWindow = UserFunction<DpiFunctions::ForWindowFn>("GetDpiForWindow");
+        // Windows 8.1 has no DPI per window, but one per monitor.
+        if (found.forWindow == nullptr) {
+            HMODULE shcore = LoadLibraryW(L"shcore.dll");
+            if (shcore != nullptr)
+                found.forMonitor = reinterpret_cast<DpiFunctions::ForMonitorFn>(
+                    reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+        }
+        return found;
+    }();
+    return WindowDpi(window, system);
+}
+
+UINT WindowDpi(HWND window, const DpiFunctions& functions)
+{
+    if (window != nullptr && functions.forWindow != nullptr) {
+        UINT dpi = functions.forWindow(window);
         if (dpi != 0) return dpi;
+    }
+    if (window != nullptr && functions.forMonitor != nullptr) {
+        UINT x = 0, y = 0;
+        HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+        if (monitor != nullptr && SUCCEEDED(functions.forMonitor(monitor, 0 /* effective DPI */, &x, &y)) && y != 0)
+            return y;
     }
     HDC dc = GetDC(nullptr);
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);

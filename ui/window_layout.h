@@ -38,8 +38,18 @@ int TwipsToPixels(int twips, UINT dpi);
 // originTop (twips) place the tab control's own controls.
 RECT ControlRect(const ControlSpec& desc, UINT dpi, int originLeft = 0, int originTop = 0);
 
-// The DPI the window is shown at (96 on systems without per-monitor DPI).
+// The DPI the window is shown at: the window's own where the system has it (Windows 10),
+// else its monitor's (Windows 8.1), else the system's.
 UINT WindowDpi(HWND window);
+
+// The system functions WindowDpi asks, each null where the system lacks it.
+struct DpiFunctions {
+    using ForWindowFn = UINT(WINAPI*)(HWND);
+    using ForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    ForWindowFn forWindow = nullptr;
+    ForMonitorFn forMonitor = nullptr;
+};
+UINT WindowDpi(HWND window, const DpiFunctions& functions);
 
 // The outer size of a window whose client area is clientWidth x clientHeight twips.
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);
