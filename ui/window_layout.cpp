@@ -18,39 +18,50 @@ F UserFunction(const char* name)
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
 }
 
-int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM result)
+int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 {
-    auto* faces = reinterpret_cast<std::vector<std::wstring>*>(result);
-    if (font->lfFaceName[0] != L'@') faces->push_back(font->lfFaceName);  // not a vertical-writing face
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+int CALLBACK AnyFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM result)
+{
+    auto* face = reinterpret_cast<std::wstring*>(result);
+    if (font->lfFaceName[0] != L'@') {  // not a vertical-writing face
+        *face = font->lfFaceName;
+        return 0;
+    }
     return 1;
 }
 
-// The faces that hold Japanese, in the system's order. Listed once, in one pass: asking the
-// system face by face is slow.
-const std::vector<std::wstring>& JapaneseFaces()
-{
-    static const std::vector<std::wstring> faces = [] {
-        std::vector<std::wstring> found;
-        HDC dc = GetDC(nullptr);
-        LOGFONTW query{};
-        query.lfCharSet = SHIFTJIS_CHARSET;
-        EnumFontFamiliesExW(dc, &query, CollectFace, reinterpret_cast<LPARAM>(&found), 0);
-        ReleaseDC(nullptr, dc);
-        return found;
-    }();
-    return faces;
-}
-
+// Whether face exists with the Japanese character set.
 bool HasJapaneseFace(const wchar_t* face)
 {
-    for (const auto& known : JapaneseFaces())
-        if (lstrcmpiW(known.c_str(), face) == 0) return true;
-    return false;
+    HDC dc = GetDC(nullptr);
+    LOGFONTW query{};
+    query.lfCharSet = SHIFTJIS_CHARSET;
+    lstrcpynW(query.lfFaceName, face, LF_FACESIZE);
+    bool found = false;
+    EnumFontFamiliesExW(dc, &query, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, dc);
+    return found;
 }
 
-// face when it holds Japanese, else the first Japanese face the system has of a list of
-// common ones, else any.
+std::wstring FindJapaneseFace(const wchar_t* face);
+
+// face when it holds Japanese, else the first Japanese face the system has. Asked once
+// per face: listing the system's fonts is slow.
 std::wstring JapaneseFace(const wchar_t* face)
+{
+    static std::vector<std::pair<std::wstring, std::wstring>> known;
+    std::wstring key = face != nullptr ? face : L"";
+    for (const auto& entry : known)
+        if (entry.first == key) return entry.second;
+    known.emplace_back(key, FindJapaneseFace(face));
+    return known.back().second;
+}
+
+std::wstring FindJapaneseFace(const wchar_t* face)
 {
     if (face != nullptr && face[0] != 0 && HasJapaneseFace(face)) return face;
     static const wchar_t* const kFallbacks[] = {
@@ -59,8 +70,13 @@ std::wstring JapaneseFace(const wchar_t* face)
     };
     for (const wchar_t* candidate : kFallbacks)
         if (HasJapaneseFace(candidate)) return candidate;
-    if (!JapaneseFaces().empty()) return JapaneseFaces().front();
-    return face != nullptr ? std::wstring(face) : std::wstring();
+    std::wstring any;
+    HDC dc = GetDC(nullptr);
+    LOGFONTW query{};
+    query.lfCharSet = SHIFTJIS_CHARSET;
+    EnumFontFamiliesExW(dc, &query, AnyFace, reinterpret_cast<LPARAM>(&any), 0);
+    ReleaseDC(nullptr, dc);
+    return any.empty() && face != nullptr ? std::wstring(face) : any;
 }
 
 int g_topLevelWindows = 0;
