@@ -1,7 +1,11 @@
 #include "app/platform.h"
 
+#include <cwchar>
+#include <iterator>
 #include <memory>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/codepage.h"
 #include "app/system_calls.h"
@@ -31,6 +35,10 @@ private:
 };
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The pauses, in milliseconds, between tries of a replace that a scanner holds up: under a
+// second in all.
+constexpr DWORD kReplacePauses[] = {20, 50, 100, 200, 300};
 
 // A name for the temporary file beside path, in the same folder, that no other run uses.
 std::wstring TemporaryPathBeside(const std::wstring& path)
@@ -126,7 +134,16 @@ void WholeFileWriter::Commit(const FILETIME* written, DWORD attributes)
     CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
     if (attributes != 0 && !sys::SetAttributes(temporaryPath_.c_str(), attributes)) RaiseLastError(path_);
-    if (!sys::Replace(temporaryPath_.c_str(), path_.c_str())) RaiseLastError(path_);
+    // A program that opens a file the moment it is written (a virus scanner, the search
+    // indexer) holds the destination for a moment: the replace is tried again for a short,
+    // bounded time before it is reported. What must not be replaced was refused before.
+    for (size_t attempt = 0;; ++attempt) {
+        if (sys::Replace(temporaryPath_.c_str(), path_.c_str())) break;
+        DWORD code = GetLastError();
+        if ((code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) || attempt == std::size(kReplacePauses))
+            RaiseSystemError(code, path_);
+        sys::Pause(kReplacePauses[attempt]);
+    }
     temporaryPath_.clear();
 }
 
@@ -187,7 +204,7 @@ void CreateFolder(const std::wstring& path)
 void CopyWholeFile(const std::wstring& from, const std::wstring& to)
 {
     Handle source(sys::Open(from.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
-    if (!source.valid()) RaiseLastError(from);
+    if (!source.valid()) RaiseLastReadError(from);
     FILE_BASIC_INFO info{};
     if (!sys::Information(source.get(), FileBasicInfo, &info, sizeof info)) RaiseLastError(from);
     if (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) RaiseSystemError(ERROR_ACCESS_DENIED, from);
@@ -199,13 +216,110 @@ void CopyWholeFile(const std::wstring& from, const std::wstring& to)
     WholeFileWriter copy(to);
     for (;;) {
         DWORD got = 0;
-        if (!sys::Read(source.get(), buffer.get(), kBufferSize, &got)) RaiseLastError(from);
+        if (!sys::Read(source.get(), buffer.get(), kBufferSize, &got)) RaiseLastReadError(from);
         if (got == 0) break;
         copy.Write(buffer.get(), got);
     }
     FILETIME written{static_cast<DWORD>(info.LastWriteTime.QuadPart), static_cast<DWORD>(info.LastWriteTime.QuadPart >> 32)};
     DWORD keep = info.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     copy.Commit(&written, keep ? (keep | FILE_ATTRIBUTE_ARCHIVE) : 0);
+}
+
+bool CanCreateFileIn(const std::wstring& folder)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::wstring path = TemporaryPathBeside(folder + L"\\");
+        Handle file(sys::Open(path.c_str(), GENERIC_WRITE | DELETE, 0, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE));
+        if (file.valid()) return true;
+        DWORD code = GetLastError();
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) return false;
+    }
+    return false;
+}
+
+namespace {
+
+bool IsLowerHex(std::wstring_view digits)
+{
+    if (digits.empty() || digits.size() > 8) return false;
+    for (wchar_t c : digits)
+        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return false;
+    return true;
+}
+
+// The process id in a temporary file name of the tool's own making.
+bool TemporaryFileWriter(std::wstring_view name, DWORD& processId)
+{
+    constexpr std::wstring_view kStart = L"~nadeshiro-", kEnd = L".tmp";
+    if (name.size() <= kStart.size() + kEnd.size() || name.substr(0, kStart.size()) != kStart ||
+        name.substr(name.size() - kEnd.size()) != kEnd)
+        return false;
+    std::wstring_view middle = name.substr(kStart.size(), name.size() - kStart.size() - kEnd.size());
+    size_t dash = middle.find(L'-');
+    if (dash == std::wstring_view::npos || !IsLowerHex(middle.substr(0, dash)) || !IsLowerHex(middle.substr(dash + 1)))
+        return false;
+    processId = static_cast<DWORD>(std::wcstoul(std::wstring(middle.substr(0, dash)).c_str(), nullptr, 16));
+    return true;
+}
+
+std::wstring FileNamePart(const std::wstring& path)
+{
+    size_t cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? path : path.substr(cut + 1);
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Whether the process may still be writing its temporary files: it runs and is the tool (by
+// its program's file name, "nadeshiro.exe" or the name this copy runs under). A process that
+// cannot be asked is taken as running.
+bool ToolStillRunning(DWORD processId)
+{
+    Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process.valid()) return GetLastError() != ERROR_INVALID_PARAMETER;  // else no such process
+    DWORD exitCode = 0;
+    if (GetExitCodeProcess(process.get(), &exitCode) && exitCode != STILL_ACTIVE) return false;
+    wchar_t image[MAX_PATH * 4];
+    DWORD size = MAX_PATH * 4;
+    if (!QueryFullProcessImageNameW(process.get(), 0, image, &size)) return true;
+    std::wstring name = FileNamePart(std::wstring(image, size));
+    wchar_t own[MAX_PATH * 4];
+    DWORD ownLength = GetModuleFileNameW(nullptr, own, MAX_PATH * 4);
+    return SameName(name, L"nadeshiro.exe") || (ownLength != 0 && SameName(name, FileNamePart(std::wstring(own, ownLength))));
+}
+
+}  // namespace
+
+void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept
+{
+    try {
+        std::wstring base = folder;
+        if (!base.empty() && !IsSeparator(base.back())) base += L'\\';
+        std::vector<std::wstring> leftovers;
+        WIN32_FIND_DATAW data{};
+        // Tidying up is no step of the write it comes before: it asks the system directly, not
+        // through the seam the writes go through, and what it cannot do waits for the next write.
+        HANDLE find = FindFirstFileExW((base + L"~nadeshiro-*.tmp").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                       nullptr, 0);
+        if (find == INVALID_HANDLE_VALUE) return;
+        do {
+            DWORD processId = 0;
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && TemporaryFileWriter(data.cFileName, processId) &&
+                !ToolStillRunning(processId))
+                leftovers.push_back(base + data.cFileName);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        for (const auto& path : leftovers) {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
+    } catch (...) {
+        // Out of memory while tidying up: the leftovers wait for the next write.
+    }
 }
 
 std::wstring CurrentDirectory()
@@ -228,7 +342,7 @@ TextFile::TextFile(const std::wstring& path, FileMode mode) : path_(path)
     }
     Handle input(sys::Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN));
-    if (!input.valid()) RaiseLastError(path);
+    if (!input.valid()) RaiseLastReadError(path);
     LARGE_INTEGER size{};
     if (!sys::Size(input.get(), &size)) RaiseLastError(path);
     if (size.QuadPart > 0x7FFFFFFF) throw RuntimeError(err::OutOfMemory, path);
@@ -237,7 +351,7 @@ TextFile::TextFile(const std::wstring& path, FileMode mode) : path_(path)
     while (done < bytes_.size()) {
         DWORD got = 0;
         if (!sys::Read(input.get(), bytes_.data() + done, static_cast<DWORD>(bytes_.size() - done), &got))
-            RaiseLastError(path);
+            RaiseLastReadError(path);
         if (got == 0) break;
         done += got;
     }

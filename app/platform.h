@@ -29,6 +29,15 @@ void CreateFolder(const std::wstring& path);
 // left alone.
 void CopyWholeFile(const std::wstring& from, const std::wstring& to);
 
+// Whether a new file can be made in folder: one is made under a temporary name and removed.
+bool CanCreateFileIn(const std::wstring& folder);
+
+// Removes the temporary files a run of the tool that has ended (a crash, a power cut) left in
+// folder: files named as the tool names them, "~nadeshiro-<process id>-<counter>.tmp" in
+// lower-case hexadecimal, whose process is gone or is not the tool. Files of a running copy of
+// the tool, and every other file, are left alone. Never fails.
+void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept;
+
 // The full path of the current directory.
 std::wstring CurrentDirectory();
 

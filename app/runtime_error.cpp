@@ -97,6 +97,7 @@ std::wstring ErrorDescription(int number)
     case err::DeviceUnavailable: return L"デバイスが使用できません。";
     case err::PermissionDenied: return L"書き込みできません。ほかのプログラムが使っているか、書き込みが禁止されています。";
     case err::DiskNotReady: return L"ディスクが準備されていません。";
+    case err::ReadInUse: return L"読み込みできません。ほかのプログラムが使っています。";
     case err::PathFileAccess: return L"パス名またはファイル名にアクセスできません。";
     case err::PathNotFound: return L"パスが見つかりません。";
     default: return L"アプリケーション定義またはオブジェクト定義のエラーです。";
@@ -111,6 +112,13 @@ void RaiseSystemError(DWORD code, const std::wstring& path)
 void RaiseLastError(const std::wstring& path)
 {
     RaiseSystemError(GetLastError(), path);
+}
+
+void RaiseLastReadError(const std::wstring& path)
+{
+    DWORD code = GetLastError();
+    if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) throw RuntimeError(err::ReadInUse, path, code);
+    RaiseSystemError(code, path);
 }
 
 }  // namespace nadeshiro

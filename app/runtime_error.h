@@ -45,6 +45,7 @@ constexpr int InputPastEnd = 62;
 constexpr int DeviceUnavailable = 68;
 constexpr int PermissionDenied = 70;
 constexpr int DiskNotReady = 71;
+constexpr int ReadInUse = 72;
 constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;
 }  // namespace err
@@ -54,5 +55,7 @@ std::wstring ErrorDescription(int number);
 
 [[noreturn]] void RaiseSystemError(DWORD code, const std::wstring& path);
 [[noreturn]] void RaiseLastError(const std::wstring& path);
+// For a failure to read path: a file another program holds is reported as such.
+[[noreturn]] void RaiseLastReadError(const std::wstring& path);
 
 }  // namespace nadeshiro

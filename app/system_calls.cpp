@@ -6,11 +6,16 @@ namespace {
 
 Fault g_fault;
 int g_calls = 0;
+int g_counted = 0;
+DWORD g_paused = 0;
 
-// Counts one call; true when it is the one armed to fail, with the error set.
-bool Fails()
+// Counts one call; true when it is one armed to fail, with the error set.
+bool Fails(bool replace = false)
 {
-    if (++g_calls != g_fault.call) return false;
+    ++g_calls;
+    if (g_fault.replacesOnly && !replace) return false;
+    ++g_counted;
+    if (g_fault.call == 0 || g_counted < g_fault.call || g_counted >= g_fault.call + g_fault.repeat) return false;
     SetLastError(g_fault.error);
     return true;
 }
@@ -21,9 +26,19 @@ void ArmFault(Fault fault)
 {
     g_fault = fault;
     g_calls = 0;
+    g_counted = 0;
+    g_paused = 0;
 }
 
 int CallsMade() { return g_calls; }
+
+DWORD Paused() { return g_paused; }
+
+void Pause(DWORD milliseconds)
+{
+    g_paused += milliseconds;
+    ::Sleep(milliseconds);
+}
 
 HANDLE Open(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
 {
@@ -77,7 +92,7 @@ BOOL SetAttributes(const wchar_t* path, DWORD attributes)
 
 BOOL Replace(const wchar_t* from, const wchar_t* to)
 {
-    return Fails() ? FALSE : ::MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return Fails(true) ? FALSE : ::MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 BOOL Delete(const wchar_t* path) { return Fails() ? FALSE : ::DeleteFileW(path); }

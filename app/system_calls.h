@@ -26,16 +26,23 @@ HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* data);
 DWORD CurrentFolder(DWORD size, wchar_t* buffer);
 BOOL StartProcess(const wchar_t* path, wchar_t* commandLine, STARTUPINFOW* startup, PROCESS_INFORMATION* process);
 
+// Waits before a step is tried again.
+void Pause(DWORD milliseconds);
+
 // The failure a test arms: the call numbered call (1 for the next call made through the
-// seam) fails with error. A torn failure of a write writes half of what it was given first.
+// seam) and the repeat - 1 calls after it fail with error; with replacesOnly, only the
+// replace calls are counted. A torn failure of a write writes half of what it was given first.
 struct Fault {
     int call = 0;
     DWORD error = 0;
     bool torn = false;
+    int repeat = 1;
+    bool replacesOnly = false;
 };
 // Arms fault (call 0 disarms) and starts counting calls afresh.
 void ArmFault(Fault fault);
-// The calls made through the seam since it was last armed.
+// The calls made through the seam since it was last armed, and the time paused (ms).
 int CallsMade();
+DWORD Paused();
 
 }  // namespace nadeshiro::platform::sys

@@ -1,5 +1,7 @@
 #include "memo/memo_file.h"
 
+#include <algorithm>
+
 #include "app/platform.h"
 #include "app/state.h"
 
@@ -12,6 +14,7 @@ std::wstring UnsavableCharactersMessage(const std::wstring& characters)
 
 void WriteMemo(const std::wstring& folder, const std::wstring& text)
 {
+    platform::RemoveLeftoverTemporaries(folder);
     platform::TextFile file(folder + kMemoFileName, platform::FileMode::Output);
     file.WriteItem(text);
     file.Close();
@@ -23,7 +26,10 @@ void ShowMemo(const std::wstring& openFolder, std::wstring& shown)
     if (platform::Probe(Module1::WorkPath).empty()) return;
     platform::TextFile file(Module1::WorkPath, platform::FileMode::Input);
     while (!file.EndOfFile()) {
-        shown += file.ReadLine();
+        std::wstring line = file.ReadLine();
+        // A NUL byte shows as the symbol for null, so that the text box shows what follows it.
+        std::replace(line.begin(), line.end(), L'\0', kShownNul);
+        shown += line;
         shown += L"\r\n";
     }
     file.Close();

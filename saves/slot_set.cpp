@@ -11,14 +11,27 @@ std::wstring SlotNumberText(int slotIndex)
     return text;
 }
 
-void CopySlotSet(MainFields& f, const std::wstring& sourceFolder, const std::wstring& destinationFolder)
+void CopySlotSet(MainFields& f, const std::wstring& sourceFolder, const std::wstring& destinationFolder,
+                 const std::wstring& readFirst)
 {
+    bool tidied = false;
     for (f.SlotIndex = 0; f.SlotIndex < SlotCount; ++f.SlotIndex) {
         f.SlotNumber = SlotNumberText(f.SlotIndex);
-        f.ProbePath = sourceFolder + L"\\save" + f.SlotNumber;
-        if (platform::Probe(f.ProbePath).empty()) continue;
+        const std::wstring* from = &sourceFolder;
+        if (!readFirst.empty()) {
+            f.ProbePath = readFirst + L"\\save" + f.SlotNumber;
+            if (!platform::Probe(f.ProbePath).empty()) from = &readFirst;
+        }
+        if (from == &sourceFolder) {
+            f.ProbePath = sourceFolder + L"\\save" + f.SlotNumber;
+            if (platform::Probe(f.ProbePath).empty()) continue;
+        }
+        if (!tidied) {
+            platform::RemoveLeftoverTemporaries(destinationFolder);
+            tidied = true;
+        }
         f.SlotFileName = L"\\save" + f.SlotNumber;
-        f.SourcePath = sourceFolder + f.SlotFileName;
+        f.SourcePath = *from + f.SlotFileName;
         f.DestinationPath = destinationFolder + f.SlotFileName;
         platform::CopyWholeFile(f.SourcePath, f.DestinationPath);
     }

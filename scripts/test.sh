@@ -48,6 +48,24 @@ mount_full_disk() {
   return 1
 }
 
+# A game folder no one can write to, root included: a small read-only tmpfs holding one slot
+# file, which scripts/wine-prefix.sh links into each prefix's program files folder.
+mount_readonly_game() {
+  local at=$builds/readonly-game
+  mkdir -p "$at"
+  if mountpoint -q "$at"; then umount "$at" 2>/dev/null || true; fi
+  if mount -t tmpfs -o size=64k,mode=0755 nadeshiro-readonly "$at" 2>/dev/null; then
+    mounts+=("$at")
+    printf 'readonly02' >"$at/save02" && chmod 0644 "$at/save02"
+    if mount -o remount,ro "$at" 2>/dev/null; then
+      export NADESHIRO_READONLY_GAME=$at
+      return 0
+    fi
+  fi
+  allowed_skips+=("ReadOnlyGameFolder")
+  echo "skip allowed: ReadOnlyGameFolder.*: this machine does not let the test script mount a read-only tmpfs (it needs root)"
+}
+
 # Sums the GoogleTest results of a CTest run from its log: "passed failed skipped".
 count_results() {
   local log=$1 ctest_failed=$2
@@ -96,6 +114,12 @@ run_configuration() {
 }
 
 ensure_display
+if [ "$(id -u)" -eq 0 ]; then
+  mount_readonly_game
+else
+  allowed_skips+=("ReadOnlyGameFolder")
+  echo "skip allowed: ReadOnlyGameFolder.*: only root may mount the read-only game folder"
+fi
 
 # The builds, then each as this account.
 for a in x64 x86; do
@@ -141,7 +165,8 @@ if [ -n "$is_root" ]; then
     ctest_args=()
     run_configuration "$a-user-ja" "$tree" runuser -u "$player" -- env -i PATH="$PATH" HOME="$home" USER="$player" \
       LANG="$LANG" LC_ALL="$LC_ALL" DISPLAY="$DISPLAY" CI="${CI:-}" WINEARCH="$WINEARCH" WINEDEBUG=-all \
-      WINEDLLOVERRIDES="$WINEDLLOVERRIDES" NADESHIRO_FULLDISK="$user_fulldisk"
+      WINEDLLOVERRIDES="$WINEDLLOVERRIDES" NADESHIRO_FULLDISK="$user_fulldisk" \
+      NADESHIRO_READONLY_GAME="${NADESHIRO_READONLY_GAME:-}"
     runuser -u "$player" -- env WINEPREFIX="$tree/wineprefix" wineserver -k 2>/dev/null || true
   done
 else

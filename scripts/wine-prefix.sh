@@ -70,3 +70,16 @@ if [ ! -f "$prefix/.configured" ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
   touch "$prefix/.configured"
 fi
+
+# A game folder the player cannot write to, under the program files folder: the read-only
+# file system that scripts/test.sh mounts and names in NADESHIRO_READONLY_GAME (as root,
+# every folder of a writable one can be written).
+for programs in "$prefix/drive_c/Program Files (x86)" "$prefix/drive_c/Program Files"; do
+  [ -d "$programs" ] || continue
+  link="$programs/nadeshiro read-only game"
+  if [ -L "$link" ]; then rm -f "$link"; fi
+  if [ -n "${NADESHIRO_READONLY_GAME:-}" ] && [ -d "$NADESHIRO_READONLY_GAME" ] && [ ! -e "$link" ]; then
+    ln -s "$NADESHIRO_READONLY_GAME" "$link"
+  fi
+  break
+done

@@ -81,6 +81,16 @@ TEST_F(CommandTest, RestoreFromTheGameFolderItselfKeepsEverySlot)
     EXPECT_TRUE(recorder.messages.empty());
 }
 
+TEST_F(CommandTest, ASlotHeldByAnotherProgramIsReportedAsUnreadableByName)
+{
+    HANDLE held = CreateFileW((game / L"save12").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(BackUpAs(L"held"));
+    CloseHandle(held);
+    EXPECT_TRUE(recorder.Reported(L"'72':\r\n\r\n読み込みできません。ほかのプログラムが使っています。\r\n\r\n" + game / L"save12"));
+    EXPECT_EQ(ListFolder(backups / L"held"), (Names{L"save00"}));
+}
+
 // A drive's root as game folder and as parent: every path gets a doubled separator.
 TEST(DriveRoot, BackUpAndRestoreWithDoubledSeparators)
 {

@@ -194,6 +194,8 @@ TEST_F(MainWindowTest, DriveThatIsNotReadyBeepsWarnsAndKeepsTheFolderList)
         SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_DRIVE1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(drives));
         return index >= 0;
     };
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_DRIVE1, CBN_DROPDOWN), reinterpret_cast<LPARAM>(drives));
+    EXPECT_TRUE(recorder.messages.empty());  // opening the list names what answers, silently
     if (!pick(L"q:")) GTEST_SKIP() << "drive Q: (a drive letter whose target is gone) is not mapped";
     EXPECT_EQ(recorder.beeps, 1);
     EXPECT_TRUE(recorder.Said(L"デバイスが準備されてないの", 48));
@@ -215,6 +217,101 @@ TEST_F(MainWindowTest, MenuItemsOpenOneVersionWindowAndEndTheTool)
     EXPECT_EQ(VersionForm().Window(), version);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDM_END, 0), 0);
     EXPECT_EQ(recorder.ends, 1);
+}
+
+TEST(DriveListNames, OnlyFixedDrivesAreAskedAtStartTheOthersWhenTheListOpens)
+{
+    struct Drive {
+        wchar_t letter;
+        UINT type;
+        const wchar_t* name;  // null: not ready
+    };
+    const Drive drives[] = {{L'A', DRIVE_REMOVABLE, nullptr}, {L'C', DRIVE_FIXED, L"Windows"}, {L'D', DRIVE_CDROM, L"ONE"},
+                            {L'E', DRIVE_CDROM, nullptr},     {L'N', DRIVE_REMOTE, L"share"},  {L'R', DRIVE_RAMDISK, L"RAM"},
+                            {L'U', DRIVE_REMOVABLE, L""}};
+    auto find = [&](wchar_t letter) -> const Drive& {
+        for (const auto& d : drives)
+            if (d.letter == letter) return d;
+        return drives[0];
+    };
+    std::wstring asked;
+    DriveSource source;
+    source.logicalDrives = [&] {
+        DWORD bits = 0;
+        for (const auto& d : drives) bits |= 1u << (d.letter - L'A');
+        return bits;
+    };
+    source.driveType = [&](wchar_t letter) { return find(letter).type; };
+    source.volumeName = [&](wchar_t letter, std::wstring& name) {
+        asked += letter;
+        name = find(letter).name != nullptr ? find(letter).name : L"";
+        return find(letter).name != nullptr;
+    };
+    HWND parent = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+    HWND combo = CreateWindowExW(0, L"ComboBox", L"", WS_CHILD | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0, 0, 200, 200, parent,
+                                 nullptr, nullptr, nullptr);
+    auto texts = [&] {
+        std::wstring all;
+        for (int i = 0; i < SendMessageW(combo, CB_GETCOUNT, 0, 0); ++i) {
+            wchar_t text[64] = {};
+            SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            all += text + std::wstring(L"|");
+        }
+        return all;
+    };
+    DriveList list;
+    list.Attach(combo, source);
+    list.Fill(L'd');
+    EXPECT_EQ(asked, L"CR");
+    EXPECT_EQ(texts(), L"a:|c: [Windows]|d:|e:|n:|r: [RAM]|u:|");
+    EXPECT_EQ(list.Drive(), L"d:");
+    asked.clear();
+    list.FillLaterNames();
+    EXPECT_EQ(asked, L"ADENU");
+    EXPECT_EQ(texts(), L"a:|c: [Windows]|d: [ONE]|e:|n: [share]|r: [RAM]|u:|");
+    EXPECT_EQ(list.Drive(), L"d: [ONE]");
+    EXPECT_FALSE(list.TakeChange());  // the selected drive is the same drive
+    asked.clear();
+    list.FillLaterNames();  // opened again: only those still without a name are asked
+    EXPECT_EQ(asked, L"AEU");
+    DestroyWindow(parent);
+}
+
+UINT g_monitorDpi = 144;
+HMONITOR g_askedMonitor = nullptr;
+HRESULT WINAPI FakeDpiForMonitor(HMONITOR monitor, int type, UINT* x, UINT* y)
+{
+    g_askedMonitor = monitor;
+    *x = *y = g_monitorDpi;
+    return type == 0 ? S_OK : E_INVALIDARG;
+}
+UINT WINAPI FakeDpiForWindow(HWND) { return 120; }
+
+// Windows 8.1 has no DPI per window: the window's monitor gives it.
+TEST(WindowDpi, WithoutADpiPerWindowTheMonitorsDpiIsTaken)
+{
+    HWND window = CreateWindowExW(0, L"Static", L"", WS_POPUP, 10, 10, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    HDC dc = GetDC(nullptr);
+    UINT systemDpi = static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSY));
+    ReleaseDC(nullptr, dc);
+    DpiFunctions monitorOnly;
+    monitorOnly.forMonitor = FakeDpiForMonitor;
+    EXPECT_EQ(WindowDpi(window, monitorOnly), 144u);
+    EXPECT_EQ(g_askedMonitor, MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
+    DpiFunctions both = monitorOnly;
+    both.forWindow = FakeDpiForWindow;
+    EXPECT_EQ(WindowDpi(window, both), 120u);
+    EXPECT_EQ(WindowDpi(window, DpiFunctions{}), systemDpi);
+    // The system's own monitor function, loaded as the tool loads it.
+    HMODULE shcore = LoadLibraryW(L"shcore.dll");
+    ASSERT_NE(shcore, nullptr);
+    DpiFunctions real;
+    real.forMonitor = reinterpret_cast<DpiFunctions::ForMonitorFn>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+    ASSERT_NE(real.forMonitor, nullptr);
+    UINT x = 0, y = 0;
+    ASSERT_EQ(real.forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), 0, &x, &y), S_OK);
+    EXPECT_EQ(WindowDpi(window, real), y);
+    DestroyWindow(window);
 }
 
 }  // namespace

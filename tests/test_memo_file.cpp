@@ -87,6 +87,25 @@ TEST_F(MemoTest, ViewAppendsEachLineWithCrLf)
     EXPECT_TRUE(recorder.messages.empty());
 }
 
+TEST_F(MemoTest, ANulByteShowsAsTheSymbolForNullAndTheRestOfTheMemoToo)
+{
+    WriteBytes(Memo(), std::string("\"a\0b\r\n\0\0\"\r\n", 11));
+    EXPECT_EQ(Show(), L"\"a\x2400" L"b\r\n\x2400\x2400\"\r\n");
+}
+
+// Another program holds the file without letting others read: a failure to read, naming it.
+TEST_F(MemoTest, AMemoHeldByAnotherProgramIsReportedAsUnreadable)
+{
+    WriteBytes(Memo(), "\"x\"\r\n");
+    HANDLE held = CreateFileW(Memo().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::wstring shown;
+    EXPECT_FALSE(RunHandler([&] { ShowMemo(folder.Path(), shown); }));
+    CloseHandle(held);
+    EXPECT_TRUE(recorder.Reported(L"'72':\r\n\r\n読み込みできません。ほかのプログラムが使っています。\r\n\r\n" + Memo()));
+    EXPECT_EQ(shown, L"");
+}
+
 TEST_F(MemoTest, AFolderNamedLikeTheMemoIsReportedAndTheNextViewWorks)
 {
     CreateDirectoryW(Memo().c_str(), nullptr);

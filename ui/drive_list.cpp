@@ -4,37 +4,76 @@
 
 namespace nadeshiro::ui {
 
-std::wstring DriveText(wchar_t letter)
+namespace {
+
+std::wstring Root(wchar_t letter) { return {static_cast<wchar_t>(std::towupper(letter)), L':', L'\\'}; }
+
+}  // namespace
+
+DriveSource SystemDrives()
+{
+    DriveSource source;
+    source.logicalDrives = [] { return GetLogicalDrives(); };
+    source.driveType = [](wchar_t letter) { return GetDriveTypeW(Root(letter).c_str()); };
+    source.volumeName = [](wchar_t letter, std::wstring& name) {
+        wchar_t buffer[MAX_PATH + 1] = {};
+        // No "insert a disk" box from the system for a drive without a medium.
+        UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+        BOOL ok = GetVolumeInformationW(Root(letter).c_str(), buffer, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0);
+        SetErrorMode(oldMode);
+        name = ok ? buffer : L"";
+        return ok != FALSE;
+    };
+    return source;
+}
+
+std::wstring DriveText(wchar_t letter, const std::wstring& volumeName)
 {
     std::wstring text;
     text += static_cast<wchar_t>(std::towlower(letter));
     text += L':';
-    wchar_t root[] = {static_cast<wchar_t>(std::towupper(letter)), L':', L'\\', 0};
-    UINT type = GetDriveTypeW(root);
-    // A network drive's volume is not asked for its name: a lost connection would hold
-    // the window for a long time.
-    if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_REMOTE || type == DRIVE_UNKNOWN) return text;
-    wchar_t name[MAX_PATH + 1] = {};
-    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    BOOL ok = GetVolumeInformationW(root, name, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0);
-    SetErrorMode(oldMode);
-    if (ok && name[0] != 0) text += std::wstring(L" [") + name + L"]";
+    if (!volumeName.empty()) text += L" [" + volumeName + L"]";
     return text;
 }
+
+bool AskedAtStart(UINT driveType) { return driveType == DRIVE_FIXED || driveType == DRIVE_RAMDISK; }
 
 void DriveList::Fill(wchar_t currentLetter)
 {
     SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
-    DWORD drives = GetLogicalDrives();
+    DWORD drives = source_.logicalDrives();
     int select = -1;
     for (int i = 0; i < 26; ++i) {
         if (!(drives & (1u << i))) continue;
         wchar_t letter = static_cast<wchar_t>(L'A' + i);
-        int index = static_cast<int>(SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DriveText(letter).c_str())));
+        std::wstring name;
+        if (AskedAtStart(source_.driveType(letter))) source_.volumeName(letter, name);
+        int index = static_cast<int>(
+            SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DriveText(letter, name).c_str())));
         if (std::towupper(currentLetter) == letter) select = index;
     }
     SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(select), 0);
     seen_ = select;
+}
+
+void DriveList::FillLaterNames()
+{
+    int count = static_cast<int>(SendMessageW(combo_, CB_GETCOUNT, 0, 0));
+    int selected = static_cast<int>(SendMessageW(combo_, CB_GETCURSEL, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        if (SendMessageW(combo_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) != 2) continue;  // named already
+        wchar_t entry[4] = {};
+        SendMessageW(combo_, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
+        wchar_t letter = static_cast<wchar_t>(std::towupper(entry[0]));
+        UINT type = source_.driveType(letter);
+        if (AskedAtStart(type) || type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN) continue;
+        std::wstring name;
+        if (!source_.volumeName(letter, name) || name.empty()) continue;
+        std::wstring text = DriveText(letter, name);
+        SendMessageW(combo_, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+        SendMessageW(combo_, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
 std::wstring DriveList::Drive() const

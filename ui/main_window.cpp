@@ -149,6 +149,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             case IDC_COMMAND3: Command3_Click(); return 0;
             case IDC_COMMAND4: Command4_Click(); return 0;
             case IDC_DRIVE1:
+                if (HIWORD(wParam) == CBN_DROPDOWN) g_drive1.FillLaterNames();
                 if (HIWORD(wParam) == CBN_SELCHANGE && g_drive1.TakeChange()) Drive1_Change();
                 return 0;
             case IDC_DIR1:

@@ -93,11 +93,32 @@ int TwipsToPixels(int twips, UINT dpi)
 
 UINT WindowDpi(HWND window)
 {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static auto getDpiForWindow = UserFunction<GetDpiForWindowFn>("GetDpiForWindow");
-    if (getDpiForWindow != nullptr && window != nullptr) {
-        UINT dpi = getDpiForWindow(window);
+    static const DpiFunctions system = [] {
+        DpiFunctions found;
+        found.forWindow = UserFunction<DpiFunctions::ForWindowFn>("GetDpiForWindow");
+        // Windows 8.1 has no DPI per window, but one per monitor.
+        if (found.forWindow == nullptr) {
+            HMODULE shcore = LoadLibraryW(L"shcore.dll");
+            if (shcore != nullptr)
+                found.forMonitor = reinterpret_cast<DpiFunctions::ForMonitorFn>(
+                    reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+        }
+        return found;
+    }();
+    return WindowDpi(window, system);
+}
+
+UINT WindowDpi(HWND window, const DpiFunctions& functions)
+{
+    if (window != nullptr && functions.forWindow != nullptr) {
+        UINT dpi = functions.forWindow(window);
         if (dpi != 0) return dpi;
+    }
+    if (window != nullptr && functions.forMonitor != nullptr) {
+        UINT x = 0, y = 0;
+        HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+        if (monitor != nullptr && SUCCEEDED(functions.forMonitor(monitor, 0 /* effective DPI */, &x, &y)) && y != 0)
+            return y;
     }
     HDC dc = GetDC(nullptr);
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);

@@ -11,8 +11,18 @@ namespace nadeshiro::ui {
 // 1440 twips make an inch; 15 twips are one pixel at 96 DPI.
 int TwipsToPixels(int twips, UINT dpi);
 
-// The DPI the window is shown at (96 on systems without per-monitor DPI).
+// The DPI the window is shown at: the window's own where the system has it (Windows 10),
+// else its monitor's (Windows 8.1), else the system's.
 UINT WindowDpi(HWND window);
+
+// The system functions WindowDpi asks, each null where the system lacks it.
+struct DpiFunctions {
+    using ForWindowFn = UINT(WINAPI*)(HWND);
+    using ForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    ForWindowFn forWindow = nullptr;
+    ForMonitorFn forMonitor = nullptr;
+};
+UINT WindowDpi(HWND window, const DpiFunctions& functions);
 
 // The outer size of a window whose client area is clientWidth x clientHeight twips.
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);

@@ -1,0 +1,140 @@
+#include "app/virtual_store.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/platform.h"
+
+namespace nadeshiro::platform {
+
+namespace {
+
+// The known folders, without the shell's own import at start-up: the shell is loaded the
+// first time a command asks.
+constexpr GUID kProgramFiles{0x905e63b6, 0xc1bf, 0x494e, {0xb2, 0x9c, 0x65, 0xb7, 0x32, 0xd3, 0xd2, 0x1a}};
+constexpr GUID kProgramFilesX86{0x7c5a40ef, 0xa0fb, 0x4bfc, {0x87, 0x4a, 0xc0, 0xf2, 0xe0, 0xb9, 0xfa, 0x8e}};
+constexpr GUID kProgramFilesX64{0x6d809377, 0x6af0, 0x444b, {0x89, 0x57, 0xa3, 0x77, 0x3f, 0x02, 0x20, 0x0e}};
+constexpr GUID kWindows{0xf38bf404, 0x1d43, 0x42f2, {0x93, 0x05, 0x67, 0xde, 0x0b, 0x28, 0xfc, 0x23}};
+constexpr GUID kProgramData{0x62ab5d82, 0xfdc1, 0x4dc3, {0xa9, 0xdd, 0x07, 0x0d, 0x1d, 0x49, 0x5d, 0x97}};
+constexpr GUID kLocalAppData{0xf1b32785, 0x6fba, 0x4fcf, {0x9d, 0x55, 0x7b, 0x8e, 0x7f, 0x15, 0x70, 0x91}};
+
+// The full, long form of path without a trailing separator (but for a root); empty when
+// the system cannot make it full.
+std::wstring FullPath(const std::wstring& path)
+{
+    if (path.empty()) return {};
+    DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return {};
+    std::wstring full(needed, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return {};
+    full.resize(length);
+    DWORD longNeeded = GetLongPathNameW(full.c_str(), nullptr, 0);
+    if (longNeeded != 0) {
+        std::wstring longForm(longNeeded, L'\0');
+        DWORD longLength = GetLongPathNameW(full.c_str(), longForm.data(), longNeeded);
+        if (longLength != 0 && longLength < longNeeded) full.assign(longForm.data(), longLength);
+    }
+    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+    return full;
+}
+
+std::wstring KnownFolder(const GUID& id)
+{
+    using GetPathFn = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);
+    using FreeFn = void(WINAPI*)(LPVOID);
+    static HMODULE shell = LoadLibraryW(L"shell32.dll");
+    static HMODULE ole = LoadLibraryW(L"ole32.dll");
+    static auto getPath = shell != nullptr ? reinterpret_cast<GetPathFn>(reinterpret_cast<void*>(
+                                                 GetProcAddress(shell, "SHGetKnownFolderPath")))
+                                           : nullptr;
+    static auto free = ole != nullptr ? reinterpret_cast<FreeFn>(reinterpret_cast<void*>(GetProcAddress(ole, "CoTaskMemFree")))
+                                      : nullptr;
+    if (getPath == nullptr || free == nullptr) return {};
+    PWSTR path = nullptr;
+    std::wstring result;
+    if (SUCCEEDED(getPath(id, 0, nullptr, &path)) && path != nullptr) result = FullPath(path);
+    if (path != nullptr) free(path);
+    return result;
+}
+
+// Whether path is folder or lies inside it; both full.
+bool IsWithin(const std::wstring& path, const std::wstring& folder)
+{
+    if (folder.empty() || path.size() < folder.size()) return false;
+    if (CompareStringOrdinal(path.data(), static_cast<int>(folder.size()), folder.data(), static_cast<int>(folder.size()),
+                             TRUE) != CSTR_EQUAL)
+        return false;
+    return path.size() == folder.size() || folder.back() == L'\\' || path[folder.size()] == L'\\';
+}
+
+const std::vector<std::wstring>& ProtectedFolders()
+{
+    static const std::vector<std::wstring> folders = [] {
+        std::vector<std::wstring> found;
+        for (const GUID* id : {&kProgramFiles, &kProgramFilesX86, &kProgramFilesX64, &kWindows, &kProgramData}) {
+            std::wstring folder = KnownFolder(*id);
+            if (!folder.empty()) found.push_back(folder);
+        }
+        return found;
+    }();
+    return folders;
+}
+
+bool IsFolder(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Makes path and every missing folder above it.
+void CreateFolderTree(const std::wstring& path)
+{
+    if (path.size() <= 3 || IsFolder(path)) return;
+    size_t cut = path.find_last_of(L'\\');
+    if (cut != std::wstring::npos && cut > 2) CreateFolderTree(path.substr(0, cut));
+    if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) RaiseLastError(path);
+}
+
+}  // namespace
+
+std::wstring VirtualStoreOf(const std::wstring& gameFolder)
+{
+    std::wstring full = FullPath(gameFolder);
+    // Only a folder on a drive letter is redirected: "X:\...".
+    if (full.size() < 3 || full[1] != L':' || full[2] != L'\\') return {};
+    bool underProtected = false;
+    for (const auto& folder : ProtectedFolders()) underProtected = underProtected || IsWithin(full, folder);
+    if (!underProtected) return {};
+    std::wstring local = KnownFolder(kLocalAppData);
+    if (local.empty()) return {};
+    if (local.back() == L'\\') local.pop_back();
+    std::wstring rest = full.substr(2);  // "\Program Files (x86)\ONE"
+    if (rest == L"\\") rest.clear();
+    return local + L"\\VirtualStore" + rest;
+}
+
+std::wstring GameReadsFirst(const std::wstring& gameFolder)
+{
+    std::wstring store = VirtualStoreOf(gameFolder);
+    return !store.empty() && IsFolder(store) ? store : std::wstring();
+}
+
+std::wstring GameWritesInto(const std::wstring& gameFolder)
+{
+    std::wstring store = VirtualStoreOf(gameFolder);
+    if (store.empty()) return gameFolder;
+    if (IsFolder(store)) return store;
+    if (CanCreateFileIn(gameFolder)) return gameFolder;
+    CreateFolderTree(store);
+    return store;
+}
+
+bool SameFolder(const std::wstring& a, const std::wstring& b)
+{
+    std::wstring fullA = FullPath(a), fullB = FullPath(b);
+    return !fullA.empty() && fullA.size() == fullB.size() && IsWithin(fullA, fullB);
+}
+
+}  // namespace nadeshiro::platform
