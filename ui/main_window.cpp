@@ -130,10 +130,14 @@ void PaintBanner(HDC dc)
     UINT dpi = g_form.Dpi();
     int x = TwipsToPixels(kImage1Left, dpi), y = TwipsToPixels(kImage1Top, dpi);
     int w = TwipsToPixels(kImage1Width, dpi), h = TwipsToPixels(kImage1Height, dpi);
-    // Away from 96 DPI the picture keeps its place in twips, scaled evenly.
-    SetStretchBltMode(dc, HALFTONE);
-    SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, x, y, w, h, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    if (w == info.bmWidth && h == info.bmHeight) {
+        BitBlt(dc, x, y, w, h, source, 0, 0, SRCCOPY);
+    } else {
+        // Away from 96 DPI the picture keeps its place in twips, scaled evenly.
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchBlt(dc, x, y, w, h, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    }
     SelectObject(source, old);
     DeleteDC(source);
 }
