@@ -14,24 +14,6 @@ using namespace nadeshiro::ui;
 
 namespace {
 
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-SIZE TextSize(HWND control, const std::wstring& text)
-{
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    return size;
-}
-
 BOOL CALLBACK CollectChild(HWND child, LPARAM children)
 {
     reinterpret_cast<std::vector<HWND>*>(children)->push_back(child);
@@ -45,43 +27,37 @@ std::vector<std::string> Overflowing(HWND window)
     EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
     std::vector<std::string> found;
     for (HWND control : children) {
-        std::wstring kind = ClassOf(control);
+        wchar_t kind[64] = {};
+        GetClassNameW(control, kind, 64);
         RECT client{};
         GetClientRect(control, &client);
         auto check = [&](const std::wstring& text, LONG room) {
-            SIZE size = TextSize(control, text);
+            HDC dc = GetDC(control);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            SelectObject(dc, old);
+            ReleaseDC(control, dc);
             if (size.cx > room) found.push_back(Utf8(text) + ": " + std::to_string(size.cx) + " > " + std::to_string(room));
         };
-        if (lstrcmpiW(kind.c_str(), L"Static") == 0) {
-            check(WindowText(control), client.right);
-        } else if (lstrcmpiW(kind.c_str(), L"Button") == 0) {
-            // A push button draws its caption inside its edges and the focus rectangle.
-            check(WindowText(control), client.right - 2 * GetSystemMetrics(SM_CXEDGE) - 4);
-        } else if (lstrcmpiW(kind.c_str(), WC_TABCONTROLW) == 0) {
-            int count = static_cast<int>(SendMessageW(control, TCM_GETITEMCOUNT, 0, 0));
-            for (int i = 0; i < count; ++i) {
-                wchar_t text[128] = {};
-                TCITEMW item{};
-                item.mask = TCIF_TEXT;
-                item.pszText = text;
-                item.cchTextMax = 128;
-                SendMessageW(control, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-                RECT r{};
-                SendMessageW(control, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
-                check(text, r.right - r.left);
-                if (r.right > client.right) found.push_back(Utf8(text) + ": the tab ends outside the control");
-            }
+        if (lstrcmpiW(kind, L"Static") == 0) check(WindowText(control), client.right);
+        // A push button draws its caption inside its edges and the focus rectangle.
+        if (lstrcmpiW(kind, L"Button") == 0) check(WindowText(control), client.right - 2 * GetSystemMetrics(SM_CXEDGE) - 4);
+        if (lstrcmpiW(kind, WC_TABCONTROLW) != 0) continue;
+        for (int i = 0; i < static_cast<int>(SendMessageW(control, TCM_GETITEMCOUNT, 0, 0)); ++i) {
+            wchar_t text[128] = {};
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = text;
+            item.cchTextMax = 128;
+            SendMessageW(control, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            RECT r{};
+            SendMessageW(control, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+            check(text, r.right - r.left);
+            if (r.right > client.right) found.push_back(Utf8(text) + ": the tab ends outside the control");
         }
     }
     return found;
-}
-
-void ChangeDpi(HWND window, UINT dpi)
-{
-    RECT suggested;
-    GetWindowRect(window, &suggested);
-    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-    Pump();
 }
 
 TEST(Captions, FitTheirControlsInTheWindowsOwnFontAt96And144Dpi)
@@ -89,8 +65,7 @@ TEST(Captions, FitTheirControlsInTheWindowsOwnFontAt96And144Dpi)
     Recorder recorder;
     TestFolder game;
     CurrentFolder inGame(game.Path());
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    HWND main = CreateMainWindow(instance, SW_SHOWNOACTIVATE);
+    HWND main = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE);
     ASSERT_NE(main, nullptr);
     ShowMemoWindow(game.Path());
     ShowVersionWindow();
@@ -98,16 +73,18 @@ TEST(Captions, FitTheirControlsInTheWindowsOwnFontAt96And144Dpi)
     const HWND windows[] = {main, MemoForm().Window(), VersionForm().Window()};
     for (UINT dpi : {96u, 144u}) {
         for (HWND window : windows) {
-            ChangeDpi(window, dpi);
+            RECT suggested;
+            GetWindowRect(window, &suggested);
+            SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+            Pump();
             EXPECT_EQ(Overflowing(window), std::vector<std::string>()) << Utf8(WindowText(window)) << " at " << dpi << " DPI";
         }
     }
-    // The main window's captions are drawn in the classic Japanese proportional interface font
-    // or one of its metrics, 9 points at the window's DPI.
+    // The main window's captions are in the classic Japanese proportional interface font or
+    // one of its metrics, 9 points at the window's DPI.
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(MainForm().Control(L"Command4"), WM_GETFONT, 0, 0)), sizeof font, &font);
-    EXPECT_EQ(font.lfHeight, -MulDiv(9, 144, 72));
-    EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
+    EXPECT_EQ(std::tuple(font.lfHeight, font.lfCharSet), std::tuple(-MulDiv(9, 144, 72), BYTE{SHIFTJIS_CHARSET}));
     std::wstring face = font.lfFaceName;
     EXPECT_TRUE(face == L"ＭＳ Ｐゴシック" || face == L"MS PGothic" || face == L"IPAPGothic" || face == L"IPA Pゴシック") << Utf8(face);
     for (HWND window : windows) DestroyWindow(window);

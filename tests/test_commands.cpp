@@ -1,12 +1,12 @@
-// The back-up and restore commands over real folders, with the names a user may type,
-// hostile ones included.
+// The back-up and restore commands and their slot copy over real folders: which files make the
+// slot set, the names a user may type (hostile ones included), and the files that must not
+// be replaced. What a copy stopped by a failing step leaves is the fault test's.
 
 #include "saves/commands.h"
+#include "saves/slot_set.h"
 #include "tests/test_support.h"
 
 namespace {
-
-using Names = std::vector<std::wstring>;
 
 struct CommandTest : ::testing::Test {
     TestFolder game, backups;
@@ -28,45 +28,90 @@ struct CommandTest : ::testing::Test {
             if (BackUp(fields, backups.Path(), name)) made.push_back(Module1::WorkPath);
         });
     }
+    bool Copy()
+    {
+        recorder.messages.clear();
+        return RunHandler([&] { CopySlotSet(fields, game.Path(), backups.Path()); });
+    }
 };
 
-TEST_F(CommandTest, BackUpMakesTheFolderUnderAnyNameWindowsTakes)
+// save10 is copied and save010 is not: the "0" goes only before one-digit slot numbers.
+TEST_F(CommandTest, OnlyTheThirtySlotNamesAreCopiedWithTheirAttributesAndOthersLeftAlone)
 {
-    ASSERT_TRUE(BackUpAs(L"세이브 😀"));  // names outside code page 932 are fine as folder names
-    EXPECT_EQ(ListFolder(backups / L"세이브 😀"), (Names{L"save00", L"save12"}));
+    const std::pair<const wchar_t*, DWORD> files[] = {{L"save03", FILE_ATTRIBUTE_HIDDEN}, {L"save17", FILE_ATTRIBUTE_SYSTEM},
+        {L"save10", FILE_ATTRIBUTE_READONLY}, {L"save3", 0}, {L"save30", 0}, {L"save010", 0}, {L"save00.bak", 0}};
+    for (const auto& [name, attributes] : files) {
+        WriteBytes(game / name, SlotContent(name));
+        if (attributes != 0) SetFileAttributesW((game / name).c_str(), attributes);
+    }
+    WriteBytes(backups / L"save05", "mine05");
+    WriteBytes(backups / L"save03", "old03-longer-than-the-new-one");
+    ASSERT_TRUE(Copy());
+    EXPECT_EQ(ListFolder(backups.Path()), (Names{L"save00", L"save03", L"save05", L"save10", L"save12", L"save17"}));
+    EXPECT_EQ(ReadBytes(backups / L"save03") + ReadBytes(backups / L"save05"), SlotContent(L"save03") + "mine05");
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(GetFileAttributesW((backups / files[i].first).c_str()) & files[i].second);
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+// A read-only slot file, a slot file another program holds open on either side (unreadable
+// 72, unwritable 70), and a folder in a slot's place on either side: the slot is reported by
+// its path and nothing is replaced.
+TEST_F(CommandTest, DestinationsThatMustNotBeReplacedAreReportedAndKept)
+{
+    WriteBytes(backups / L"save00", "old00");
+    SetFileAttributesW((backups / L"save00").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(Copy());
+    EXPECT_TRUE(recorder.Reported(L"'75'") && recorder.Reported(backups / L"save00"));
+    SetFileAttributesW((backups / L"save00").c_str(), FILE_ATTRIBUTE_NORMAL);
+    const std::pair<std::wstring, std::wstring> held[] = {
+        {game / L"save00", L"'72':\r\n\r\n読み込みできません。ほかのプログラムが使っています。\r\n\r\n" + game / L"save00"},
+        {backups / L"save00", L"'70'"}};
+    for (const auto& [path, report] : held) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_FALSE(Copy());
+        CloseHandle(file);
+        EXPECT_TRUE(recorder.Reported(report) && recorder.Reported(path)) << Utf8(path);
+    }
+    EXPECT_EQ(ReadBytes(backups / L"save00"), "old00");
+    CreateDirectoryW((backups / L"save12").c_str(), nullptr);
+    DeleteFileW((game / L"save00").c_str());
+    CreateDirectoryW((game / L"save00").c_str(), nullptr);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(Copy());
+        EXPECT_TRUE(recorder.Reported(L"'75'"));
+        RemoveDirectoryW((game / L"save00").c_str());
+    }
+    EXPECT_TRUE(FolderExists(backups / L"save12"));
+    EXPECT_TRUE(TemporaryFilesIn(backups.Path()).empty());
+}
+
+TEST_F(CommandTest, BackUpMakesTheFolderUnderAnyNameWindowsTakesAndRefusesTheOthers)
+{
     CreateDirectoryW((backups / L"2026").c_str(), nullptr);
-    ASSERT_TRUE(BackUpAs(L"2026\\december"));  // inside an existing folder
-    EXPECT_EQ(ListFolder(backups / L"2026\\december"), (Names{L"save00", L"save12"}));
+    for (const wchar_t* name : {L"세이브 😀", L"2026\\december"}) {  // outside code page 932; in an existing folder
+        ASSERT_TRUE(BackUpAs(name));
+        EXPECT_EQ(ListFolder(backups / name), (Names{L"save00", L"save12"}));
+    }
     EXPECT_EQ(made, (Names{backups / L"세이브 😀", backups / L"2026\\december"}));
     EXPECT_FALSE(BackUpAs(L"1999\\march"));
     EXPECT_TRUE(recorder.Reported(L"'76'"));
-    EXPECT_FALSE(FolderExists(backups / L"1999"));
-}
-
-TEST_F(CommandTest, NamesThatExistAreRefusedWithTheMessage)
-{
-    CreateDirectoryW((backups / L"taken").c_str(), nullptr);
+    // Names that exist, or match something as wildcards, are refused with the message.
     WriteBytes(backups / L"a file", "x");
-    for (const wchar_t* name : {L"", L"taken", L"a file", L"a *", L"take?"}) {
+    for (const wchar_t* name : {L"", L"2026", L"a file", L"a *", L"202?"}) {
         EXPECT_TRUE(BackUpAs(name));
         EXPECT_TRUE(recorder.Said(L"同じフォルダ名があるの、違う名前にしてね", 0)) << Utf8(name);
         EXPECT_EQ(Module1::WorkPath, backups.Path() + L"\\" + name);
     }
-    EXPECT_TRUE(made.empty());
-    EXPECT_EQ(ListFolder(backups.Path()), (Names{L"a file", L"taken"}));
-}
-
-TEST_F(CommandTest, HostileNamesAreReportedAndNothingIsMade)
-{
-    // Windows would make "dots" for "dots..." and then the slot copies into "dots..." fail.
+    // Hostile names are reported. Windows would make "dots" for "dots..." and then the slot
+    // copies into "dots..." would fail.
     for (const std::wstring& name : {std::wstring(L"a<b"), std::wstring(L"a:b"), std::wstring(L"a|b"), std::wstring(L"no*match"),
                                      std::wstring(L"a\"b"), std::wstring(L"tab\there"), std::wstring(300, L'長'),
                                      std::wstring(L"dots..."), std::wstring(L"space "), std::wstring(L"inner. \\x")}) {
         EXPECT_FALSE(BackUpAs(name)) << Utf8(name);
         EXPECT_TRUE(recorder.Reported()) << Utf8(name);
     }
-    EXPECT_TRUE(ListFolder(backups.Path()).empty());
-    EXPECT_TRUE(made.empty());
+    EXPECT_EQ(ListFolder(backups.Path()), (Names{L"2026", L"a file", L"세이브 😀"}));
+    EXPECT_EQ(made.size(), 2u);
 }
 
 // From the game folder itself: every slot file is its own copy and stays whole.
@@ -81,16 +126,6 @@ TEST_F(CommandTest, RestoreFromTheGameFolderItselfKeepsEverySlot)
     EXPECT_TRUE(recorder.messages.empty());
 }
 
-TEST_F(CommandTest, ASlotHeldByAnotherProgramIsReportedAsUnreadableByName)
-{
-    HANDLE held = CreateFileW((game / L"save12").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(BackUpAs(L"held"));
-    CloseHandle(held);
-    EXPECT_TRUE(recorder.Reported(L"'72':\r\n\r\n読み込みできません。ほかのプログラムが使っています。\r\n\r\n" + game / L"save12"));
-    EXPECT_EQ(ListFolder(backups / L"held"), (Names{L"save00"}));
-}
-
 // A drive's root as game folder and as parent: every path gets a doubled separator.
 TEST(DriveRoot, BackUpAndRestoreWithDoubledSeparators)
 {
@@ -101,8 +136,7 @@ TEST(DriveRoot, BackUpAndRestoreWithDoubledSeparators)
     MainFields fields;
     fields.GameFolder = L"R:\\";
     ASSERT_TRUE(RunHandler([&] { BackUp(fields, L"R:\\", L"root backup"); }));
-    EXPECT_EQ(Module1::WorkPath, L"R:\\\\root backup");
-    EXPECT_EQ(fields.SourcePath, L"R:\\\\save05");
+    EXPECT_EQ(ReadBytes(L"R:\\root backup\\save05"), "root05");
     WriteBytes(L"R:\\root backup\\save05", "changed05");
     ASSERT_TRUE(RunHandler([&] { Restore(fields, L"R:\\root backup"); }));
     EXPECT_EQ(ReadBytes(L"R:\\save05"), "changed05");

@@ -1,6 +1,6 @@
-// Starting the game: the stand-in game is started from a folder whose path has spaces and
-// tells where it ran and what command line it got; a game that cannot start is reported and
-// the tool stays.
+// Starting the game: the stand-in game, started from a folder whose path has spaces, tells
+// where it ran and what command line it got; a game that cannot start is reported and the
+// tool stays.
 
 #include "launch/launch.h"
 #include "tests/test_support.h"
@@ -8,7 +8,7 @@
 
 namespace {
 
-// The stand-in's report, its command line and current folder each ended by a line feed,
+// The stand-in's report (its command line and current folder, each ended by a line feed)
 // once complete; empty when none came within timeoutMs.
 std::wstring WaitForReport(const std::wstring& path, DWORD timeoutMs)
 {
@@ -20,37 +20,30 @@ std::wstring WaitForReport(const std::wstring& path, DWORD timeoutMs)
     }
 }
 
-struct LaunchTest : ::testing::Test {
+TEST(Launch, StartsTheGameByItsQuotedPathInTheGameFolderAndEndsOrReportsAndStays)
+{
     TestFolder game{L"", L"game folder with spaces "};
-    std::wstring report = game / L"report.txt";
+    std::wstring report = game / L"report.txt", one = game / L"one.exe";
     CurrentFolder inGameFolder{game.Path()};  // the tool's current folder is the game folder
     Recorder recorder;
-    void SetUp() override { SetEnvironmentVariableW(L"NADESHIRO_STANDIN_REPORT", report.c_str()); }
-};
+    SetEnvironmentVariableW(L"NADESHIRO_STANDIN_REPORT", report.c_str());
+    // No one.exe, then one.exe that is no program.
+    for (const wchar_t* mention : {L"'53'", L""}) {
+        recorder.messages.clear();
+        EXPECT_FALSE(RunHandler([&] { LaunchGame(game.Path()); }));
+        EXPECT_TRUE(recorder.Reported(mention));
+        WriteBytes(one, "a note\r\n");
+    }
+    EXPECT_EQ(recorder.ends, 0);
+    EXPECT_EQ(WaitForReport(report, 2000), L"") << "something started";
 
-TEST_F(LaunchTest, StartsTheGameByItsQuotedPathInTheGameFolderAndEnds)
-{
-    std::wstring standIn = HostPath(Environment(L"NADESHIRO_STANDIN")), one = game / L"one.exe";
-    ASSERT_TRUE(CopyFileW(standIn.c_str(), one.c_str(), FALSE)) << "NADESHIRO_STANDIN names the stand-in";
+    recorder.messages.clear();
+    ASSERT_TRUE(CopyFileW(EnvironmentPath(L"NADESHIRO_STANDIN").c_str(), one.c_str(), FALSE)) << "NADESHIRO_STANDIN names the stand-in";
     EXPECT_TRUE(RunHandler([&] { LaunchGame(game.Path()); }));
     EXPECT_EQ(recorder.ends, 1);
     EXPECT_TRUE(recorder.messages.empty());
     EXPECT_EQ(WaitForReport(report, 20000), L"\"" + one + L"\"\n" + game.Path() + L"\n");
     for (int i = 0; i < 50 && !DeleteFileW(one.c_str()); ++i) Sleep(100);  // until the game has ended
-}
-
-TEST_F(LaunchTest, AGameThatCannotStartIsReportedAndTheToolStays)
-{
-    struct { const char* oneExe; const wchar_t* mention; } const cases[] = {{nullptr, L"'53'"}, {"a note\r\n", L""}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.oneExe == nullptr ? "no one.exe" : "one.exe no program");
-        recorder.messages.clear();
-        if (c.oneExe != nullptr) WriteBytes(game / L"one.exe", c.oneExe);
-        EXPECT_FALSE(RunHandler([&] { LaunchGame(game.Path()); }));
-        EXPECT_TRUE(recorder.Reported(c.mention));
-    }
-    EXPECT_EQ(recorder.ends, 0);
-    EXPECT_EQ(WaitForReport(report, 2000), L"") << "something started";
 }
 
 }  // namespace

@@ -1,22 +1,20 @@
 #include "tests/test_support.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace nadeshiro::test {
 
 TestFolder::TestFolder(const std::wstring& root, const std::wstring& prefix)
 {
-    std::wstring base = root;
-    if (base.empty()) {
-        wchar_t temp[MAX_PATH + 1];
-        base.assign(temp, GetTempPathW(MAX_PATH + 1, temp));
-    }
-    if (!base.empty() && base.back() == L'\\') base.pop_back();
+    wchar_t temp[MAX_PATH + 1];
+    std::wstring base = root.empty() ? std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)) : root;
+    if (base.back() == L'\\') base.pop_back();
     static unsigned counter = 0;
-    do {
-        path_ = base + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-    } while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
+    do path_ = base + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 TestFolder::~TestFolder() { RemoveTree(path_); }
@@ -33,29 +31,14 @@ void RemoveTree(const std::wstring& path)
 
 void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    BOOL ok = file != INVALID_HANDLE_VALUE && WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    if (!ok || written != bytes.size()) throw std::runtime_error("cannot write " + Utf8(path));
+    std::ofstream file(path.c_str(), std::ios::binary);
+    if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush()) throw std::runtime_error("cannot write " + Utf8(path));
 }
 
 std::string ReadBytes(const std::wstring& path)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
-}
-
-bool FileExists(const std::wstring& path)
-{
-    DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()) : "<missing>";
 }
 
 bool FolderExists(const std::wstring& path)
@@ -64,24 +47,23 @@ bool FolderExists(const std::wstring& path)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::vector<std::wstring> ListFolder(const std::wstring& folder)
+Names ListFolder(const std::wstring& folder)
 {
-    std::vector<std::wstring> names;
+    Names names;
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(find, &data));
+    do
+        if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) names.push_back(data.cFileName);
+    while (FindNextFileW(find, &data));
     FindClose(find);
     std::sort(names.begin(), names.end());
     return names;
 }
 
-std::vector<std::wstring> TemporaryFilesIn(const std::wstring& folder)
+Names TemporaryFilesIn(const std::wstring& folder)
 {
-    std::vector<std::wstring> found;
+    Names found;
     for (const auto& name : ListFolder(folder))
         if (name.find(L"nadeshiro") != std::wstring::npos && name.find(L".tmp") != std::wstring::npos) found.push_back(name);
     return found;
@@ -91,23 +73,16 @@ std::string SlotContent(const std::wstring& tag, size_t size)
 {
     std::string bytes;
     while (bytes.size() < size) bytes += Utf8(tag) + ":";
-    bytes.resize(size);
-    return bytes;
+    return bytes.substr(0, size);
 }
 
-std::wstring Environment(const wchar_t* name)
+std::wstring EnvironmentPath(const wchar_t* name)
 {
     std::wstring value(32768, L'\0');
     value.resize(GetEnvironmentVariableW(name, value.data(), 32768));
-    return value;
-}
-
-std::wstring HostPath(const std::wstring& path)
-{
-    if (path.empty() || path[0] != L'/') return path;
-    std::wstring windows = L"Z:" + path;
-    std::replace(windows.begin(), windows.end(), L'/', L'\\');
-    return windows;
+    if (value.empty() || value[0] != L'/') return value;
+    std::replace(value.begin(), value.end(), L'/', L'\\');
+    return L"Z:" + value;
 }
 
 std::string Utf8(const std::wstring& text)
@@ -116,6 +91,16 @@ std::string Utf8(const std::wstring& text)
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
+}
+
+PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    EXPECT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        << Utf8(program) << ": " << GetLastError();
+    return process;
 }
 
 Recorder::Recorder()

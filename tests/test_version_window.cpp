@@ -1,5 +1,6 @@
-// The version window as a real window (one at a time, at its fixed place, its labels laid out
-// from twips at two DPIs with their font and colours) and the built program's version record.
+// The version window as a real window: one at a time, at its fixed place, its labels laid out
+// from twips at two DPIs with their font and colours. The built program's version record is
+// checked on the packaged program (tests/check_packaged.cpp).
 
 #include "tests/test_support.h"
 #include "tests/window_test_support.h"
@@ -8,12 +9,6 @@
 using namespace nadeshiro::ui;
 
 namespace {
-
-// Each label's text, colour and place in twips on the client area; all are 255 twips high.
-struct Label { const wchar_t* name; const wchar_t* text; COLORREF colour; int left, top, width; };
-const Label kLabels[] = {{L"Label1(0)", L"なでしろ ver1.00", RGB(0, 0, 255), 120, 240, 3855},
-    {L"Label1(1)", L"企画・プログラム　なずな", RGB(0, 0, 255), 2040, 840, 3375},
-    {L"Label1(2)", L"Copyright (C) 2026 なでしろ製作委員会", RGB(0, 0, 0), 480, 1200, 4935}};
 
 int Px(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 
@@ -32,6 +27,11 @@ TEST(VersionWindow, IsOneWindowAtItsFixedPlaceWithItsLabelsLaidOutFromTwipsAtEac
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(WindowText(window), L"バージョン情報");
 
+    // Each label's text, colour and place in twips; all are 255 twips high.
+    const struct { const wchar_t *name, *text; COLORREF colour; int left, top, width; } labels[] = {
+        {L"Label1(0)", L"なでしろ ver1.00", RGB(0, 0, 255), 120, 240, 3855},
+        {L"Label1(1)", L"企画・プログラム　なずな", RGB(0, 0, 255), 2040, 840, 3375},
+        {L"Label1(2)", L"Copyright (C) 2026 なでしろ製作委員会", RGB(0, 0, 0), 480, 1200, 4935}};
     // At the window's own DPI, then told the DPI changed to 144 and moved where the system suggests.
     const UINT dpis[] = {WindowDpi(window), 144};
     RECT to{100, 100, 700, 350};
@@ -44,13 +44,12 @@ TEST(VersionWindow, IsOneWindowAtItsFixedPlaceWithItsLabelsLaidOutFromTwipsAtEac
         const POINT at = dpi == dpis[0] ? POINT{Px(5505, dpi), Px(2835, dpi)} : POINT{client.left, client.top};
         EXPECT_TRUE(SameRect(client, RECT{at.x, at.y, at.x + Px(5475, dpi), at.y + Px(1500, dpi)}))
             << "client area " << Describe(client) << " at dpi " << dpi;
-        for (const Label& l : kLabels) {
+        for (const auto& l : labels) {
             SCOPED_TRACE(Utf8(l.name) + " at dpi " + std::to_string(dpi));
             HWND control = VersionForm().Control(l.name);
             EXPECT_EQ(WindowText(control), l.text);
             const RECT want{Px(l.left, dpi), Px(l.top, dpi), Px(l.left + l.width, dpi), Px(l.top + 255, dpi)};
-            EXPECT_TRUE(SameRect(RectInWindow(control), want))
-                << Describe(RectInWindow(control)) << " instead of " << Describe(want);
+            EXPECT_TRUE(SameRect(RectInWindow(control), want)) << Describe(RectInWindow(control));
             LOGFONTW font{};
             GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
             EXPECT_EQ(std::tuple(font.lfHeight, font.lfWeight, font.lfCharSet),
@@ -62,34 +61,6 @@ TEST(VersionWindow, IsOneWindowAtItsFixedPlaceWithItsLabelsLaidOutFromTwipsAtEac
     }
     DeleteDC(dc);
     DestroyWindow(window);
-}
-
-// Read back from the built program as Windows' file properties read it.
-TEST(VersionRecord, IsVersionOneWithOneJapaneseUnicodeStringTable)
-{
-    const std::wstring exe = HostPath(Environment(L"NADESHIRO_EXE"));
-    std::vector<BYTE> record(GetFileVersionInfoSizeW(exe.c_str(), nullptr));
-    ASSERT_FALSE(record.empty()) << "no version record in \"" << Utf8(exe) << "\" (NADESHIRO_EXE)";
-    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(record.size()), record.data()));
-    void* value = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(record.data(), L"\\", &value, &length));
-    const auto* f = static_cast<const VS_FIXEDFILEINFO*>(value);
-    EXPECT_EQ(std::tuple(f->dwFileVersionMS, f->dwFileVersionLS, f->dwProductVersionMS, f->dwProductVersionLS),
-              std::tuple(0x00010000u, 0u, 0x00010000u, 0u)) << "file and product version 1.0.0.0";
-    ASSERT_TRUE(VerQueryValueW(record.data(), L"\\VarFileInfo\\Translation", &value, &length));
-    // Exactly one pair of 16-bit words, Japanese and Unicode: compared as two wide characters.
-    EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value), length / sizeof(wchar_t)), L"\x0411\x04B0");
-
-    const wchar_t* const strings[][2] = {{L"Comments", kLabels[0].text}, {L"ProductName", kLabels[0].text},
-        {L"FileDescription", L"oneのセーブセレクタ"}, {L"FileVersion", L"1.00"}, {L"ProductVersion", L"1.00"},
-        {L"InternalName", L"nadeshiro"}, {L"OriginalFilename", L"nadeshiro.exe"},
-        {L"CompanyName", L"なでしろ製作委員会"}, {L"LegalCopyright", kLabels[2].text}};
-    for (const auto& [key, expected] : strings) {
-        value = nullptr;
-        VerQueryValueW(record.data(), (L"\\StringFileInfo\\041104b0\\" + std::wstring(key)).c_str(), &value, &length);
-        EXPECT_STREQ(static_cast<const wchar_t*>(value), expected) << Utf8(key);
-    }
 }
 
 }  // namespace
