@@ -5,8 +5,6 @@
 
 #include <shlobj.h>
 
-#include <memory>
-
 #include "saves/commands.h"
 #include "tests/test_support.h"
 
