@@ -29,7 +29,12 @@ cleanup() {
   for p in "$builds"/x64/wineprefix "$builds"/x86/wineprefix; do
     WINEPREFIX=$p wineserver -k 2>/dev/null || true
   done
-  if id "$player" >/dev/null 2>&1; then pkill -u "$player" 2>/dev/null || true; fi
+  if [ -n "${user_run:-}" ]; then
+    for p in "$user_run"/*/wineprefix; do
+      [ -d "$p" ] && runuser -u "$player" -- env WINEPREFIX="$p" wineserver -k 2>/dev/null || true
+    done
+    rm -rf "$user_run"
+  fi
   stop_display
 }
 trap cleanup EXIT
@@ -149,18 +154,22 @@ done
 if [ -n "$is_root" ]; then
   id "$player" >/dev/null 2>&1 || useradd --create-home --shell /bin/bash "$player"
   home=$(getent passwd "$player" | cut -d: -f6)
-  rm -rf "$home/tests"
-  mkdir -p "$home/tests/source"
-  cp -a "$root/scripts" "$home/tests/source/"
+  # Each run has a tree of its own (runs may go on side by side); those of ended runs go.
+  for old in "$home"/runs/*; do
+    [ -d "$old" ] && ! kill -0 "${old##*/}" 2>/dev/null && rm -rf "$old"
+  done
+  user_run=$home/runs/$$
+  mkdir -p "$user_run/source"
+  cp -a "$root/scripts" "$user_run/source/"
   for a in x64 x86; do
     select_arch "$a"
-    tree=$home/tests/$a
+    tree=$user_run/$a
     mkdir -p "$tree"
     (cd "$build" && find . \( -path ./wineprefix -o -path ./googletest -o -path ./fulldisk -o -path ./Testing \
         -o -name CMakeFiles -o -path ./demo-game \) -prune -o \( -name '*.exe' -o -name 'CTestTestfile.cmake' \) -print |
       tar -cf - -T -) | tar -xf - -C "$tree"
-    find "$tree" -name CTestTestfile.cmake -exec sed -i -e "s|$build|$tree|g" -e "s|$root/scripts|$home/tests/source/scripts|g" {} +
-    chown -R "$player:" "$home/tests"
+    find "$tree" -name CTestTestfile.cmake -exec sed -i -e "s|$build|$tree|g" -e "s|$root/scripts|$user_run/source/scripts|g" {} +
+    chown -R "$player:" "$home/runs"
     mount_full_disk "$tree/fulldisk" "$player" && user_fulldisk=$tree/fulldisk || user_fulldisk=
     ctest_args=()
     run_configuration "$a-user-ja" "$tree" runuser -u "$player" -- env -i PATH="$PATH" HOME="$home" USER="$player" \
