@@ -167,6 +167,9 @@ void ExpectHeard(HWND window, const Expected& expected)
     EXPECT_EQ(Utf8(heard.name), Utf8(expected.name));
     EXPECT_EQ(heard.role, expected.role);
     EXPECT_EQ(Utf8(CaptionOf(control)), Utf8(expected.caption));
+    if (expected.role == ROLE_SYSTEM_COMBOBOX) {
+        EXPECT_EQ(Utf8(heard.value), Utf8(expected.caption)) << "the selected drive";
+    }
 }
 
 struct ScreenReaderTest : ::testing::Test {

@@ -155,9 +155,11 @@ public:
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override
     {
         return Answered([&]() -> HRESULT {
+            if (value == nullptr) return E_POINTER;
+            *value = nullptr;
             HRESULT result = system_->get_accValue(child, value);
             // A drop-down list's value is its selected entry, which is its window text.
-            if (FAILED(result) && fillIn_ && IsSelf(child) && text_.role == ROLE_SYSTEM_COMBOBOX) {
+            if ((FAILED(result) || *value == nullptr) && fillIn_ && IsSelf(child) && text_.role == ROLE_SYSTEM_COMBOBOX) {
                 int length = GetWindowTextLengthW(control_);
                 std::wstring text(static_cast<size_t>(length) + 1, L'\0');
                 text.resize(static_cast<size_t>(GetWindowTextW(control_, text.data(), length + 1)));
