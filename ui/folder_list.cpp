@@ -189,4 +189,17 @@ void FolderList::Draw(const DRAWITEMSTRUCT& item) const
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
 }
 
+std::wstring FolderList::ItemName(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(entries_.size())) return std::wstring();
+    return entries_[static_cast<size_t>(index)].text;
+}
+
+std::wstring FolderList::ItemDescription(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(entries_.size())) return std::wstring();
+    const std::wstring& path = entries_[static_cast<size_t>(index)].path;
+    return path == path_ ? path + L"（開いているフォルダ）" : path;
+}
+
 }  // namespace nadeshiro::ui

@@ -1,13 +1,16 @@
 // The folder list: the open folder's ancestors from the drive's root down, the open folder
 // itself and its subfolders, indented, with open and closed folder pictures. Double-click
 // or Enter opens an entry; a single click only highlights it. The open folder is the
-// picked folder of every command.
+// picked folder of every command. A screen reader hears each entry by its folder's name,
+// described by its full path and, for the open folder, that it is the open one.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+#include "ui/accessible.h"
 
 namespace nadeshiro::ui {
 
@@ -18,7 +21,7 @@ struct FolderEntry {
     bool open;          // the open folder and its ancestors
 };
 
-class FolderList {
+class FolderList final : public AccessibleItems {
 public:
     void Attach(HWND list) { list_ = list; }
     HWND Handle() const { return list_; }
@@ -31,6 +34,9 @@ public:
 
     void SetMetrics(UINT dpi, HFONT font);
     void Draw(const DRAWITEMSTRUCT& item) const;
+
+    std::wstring ItemName(int index) const override;
+    std::wstring ItemDescription(int index) const override;
 
 private:
     HWND list_ = nullptr;

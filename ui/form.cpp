@@ -1,6 +1,7 @@
 #include "ui/form.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <uxtheme.h>
 
 #include <utility>
@@ -16,6 +17,7 @@ namespace {
 int g_openWindows = 0;  // the program ends when the last window of it closes
 
 constexpr wchar_t kPageClass[] = L"NadeshiroTabPage";
+constexpr wchar_t kProcedureProperty[] = L"Nadeshiro.ControlProcedure";  // a control's own procedure
 
 // A tab page: the controls of one tab stand on it, and it hands their notifications to the
 // window. Only the current tab's page is shown, so the other tabs' controls are out of sight
@@ -83,6 +85,21 @@ KindStyle StyleOf(ControlKind kind)
     return {L"Static", 0, 0};
 }
 
+// The role that the system's own objects give a control of this kind.
+long RoleOf(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Label: return ROLE_SYSTEM_STATICTEXT;
+    case ControlKind::TextBox:
+    case ControlKind::MultiLineTextBox: return ROLE_SYSTEM_TEXT;
+    case ControlKind::Button: return ROLE_SYSTEM_PUSHBUTTON;
+    case ControlKind::DriveList: return ROLE_SYSTEM_COMBOBOX;
+    case ControlKind::FolderList: return ROLE_SYSTEM_LIST;
+    case ControlKind::TabControl: return ROLE_SYSTEM_PAGETABLIST;
+    }
+    return ROLE_SYSTEM_CLIENT;
+}
+
 bool IsButton(HWND control)
 {
     wchar_t name[16] = {};
@@ -142,8 +159,9 @@ void Form::Show(int showCommand)
 }
 
 // The controls are made in the table's order, which is their focus order: the standard
-// dialog keyboard handling walks a window's controls in the order they were made. A tab's
-// page is made with its first control.
+// dialog keyboard handling, and a screen reader, walk a window's controls in the order they
+// were made. A tab's page is made with its first control; the tab control leads, and the
+// pages, made after it, lie on it (LayOut cuts their area out of it).
 void Form::CreateControls(HINSTANCE instance)
 {
     for (const ControlSpec& spec : spec_.controls) {
@@ -165,6 +183,12 @@ void Form::CreateControls(HINSTANCE instance)
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
         if (control == nullptr) RaiseLastError(spec_.className);
         controls_.push_back(control);
+        // The control answers through ControlProc first; the form and the control's own
+        // procedure ride on the control.
+        SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        auto own = reinterpret_cast<HANDLE>(GetWindowLongPtrW(control, GWLP_WNDPROC));
+        if (!SetPropW(control, kProcedureProperty, own)) RaiseLastError(spec_.className);
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc));
         if (spec.kind == ControlKind::TextBox || spec.kind == ControlKind::MultiLineTextBox)
             SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
         if (spec.kind != ControlKind::TabControl) continue;
@@ -178,10 +202,39 @@ void Form::CreateControls(HINSTANCE instance)
         }
         SendMessageW(control, TCM_SETCURSEL, static_cast<WPARAM>(spec_.firstPage), 0);
     }
-    // The pages lie on the tab control, so it goes beneath them. The Tab key's walk is a
-    // circle: from the last control it comes to the tab control and then to the first, as
-    // when the tab control leads.
-    if (tabControl_ != nullptr) SetWindowPos(tabControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// A control answers a screen reader with its name from the table; everything else is the
+// control's own.
+LRESULT CALLBACK Form::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto own = reinterpret_cast<WNDPROC>(GetPropW(control, kProcedureProperty));
+    if (own == nullptr) return DefWindowProcW(control, message, wParam, lParam);
+    return Guarded<LRESULT>(0, [&]() -> LRESULT {
+        if (message == WM_GETOBJECT) {
+            const auto* self = reinterpret_cast<const Form*>(GetWindowLongPtrW(control, GWLP_USERDATA));
+            if (const ControlSpec* spec = self != nullptr ? self->SpecOf(control) : nullptr) {
+                AccessibleText text{spec->accessibleName, RoleOf(spec->kind), nullptr};
+                for (const auto& [id, items] : self->described_)
+                    if (id == spec->id) text.items = items;
+                if (LRESULT answer = AnswerGetObject(control, wParam, lParam, text)) return answer;
+            }
+        } else if (message == WM_NCDESTROY) {
+            SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+            RemovePropW(control, kProcedureProperty);
+        }
+        return CallWindowProcW(own, control, message, wParam, lParam);
+    });
+}
+
+void Form::DescribeItems(int id, const AccessibleItems* items)
+{
+    for (auto& [known, described] : described_)
+        if (known == id) {
+            described = items;
+            return;
+        }
+    described_.emplace_back(id, items);
 }
 
 void Form::LayOut(UINT dpi)
@@ -198,6 +251,15 @@ void Form::LayOut(UINT dpi)
         tabCorner = {tab.left, tab.top};
         SetRect(&pageArea, 0, 0, TwipsToPixels(tab.width, dpi), TwipsToPixels(tab.height, dpi));
         SendMessageW(controls_[i], TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pageArea));
+        // The tab control keeps its tabs and frame; the pages, beneath it in the window's
+        // order, show through where it has been cut away.
+        HRGN shape = CreateRectRgn(0, 0, TwipsToPixels(tab.width, dpi), TwipsToPixels(tab.height, dpi));
+        HRGN hole = CreateRectRgnIndirect(&pageArea);
+        if (shape != nullptr && hole != nullptr && CombineRgn(shape, shape, hole, RGN_DIFF) != ERROR &&
+            SetWindowRgn(controls_[i], shape, TRUE))
+            shape = nullptr;  // the system's now
+        if (shape != nullptr) DeleteObject(shape);
+        if (hole != nullptr) DeleteObject(hole);
         OffsetRect(&pageArea, TwipsToPixels(tab.left, dpi), TwipsToPixels(tab.top, dpi));
     }
     for (HWND page : pages_)

@@ -2,15 +2,17 @@
 // focus order, read by a Form: the form makes the window and its controls from the table
 // (so that the standard dialog keyboard handling walks them in that order), lays them out
 // at the window's DPI and again when the DPI changes, answers the labels' colours, switches
-// the tab pages, and cleans up when the window goes. A window file keeps its table, its
+// the tab pages, names the controls for a screen reader, and cleans up when the window goes. A window file keeps its table, its
 // handlers and its window procedure, which passes what it does not handle to Default.
 #pragma once
 
 #include <windows.h>
 
 #include <span>
+#include <utility>
 #include <vector>
 
+#include "ui/accessible.h"
 #include "ui/window_layout.h"
 
 namespace nadeshiro::ui {
@@ -24,6 +26,7 @@ struct ControlSpec {
     int id;               // control identifier, from app/resource.h
     ControlKind kind;
     const wchar_t* caption;
+    const wchar_t* accessibleName;  // what a screen reader says; nullptr: the system's (the caption)
     int left, top, width, height;  // twips, on the client area, or from the tab control's corner
     int page = kOnWindow;          // the tab page that holds the control
     COLORREF textColor = CLR_INVALID;  // labels: CLR_INVALID keeps the default colour
@@ -63,6 +66,8 @@ public:
     HWND Control(int id) const;
     HWND Control(const wchar_t* name) const;
     UINT Dpi() const { return dpi_; }
+    // A list's items as a screen reader hears them (the list must outlive the window).
+    void DescribeItems(int id, const AccessibleItems* items);
     HFONT Font() const { return font_; }
 
     // What every window answers alike, then the system's default handling.
@@ -73,10 +78,12 @@ private:
     void LayOut(UINT dpi);
     void ShowPage(int page);
     const ControlSpec* SpecOf(HWND control) const;
+    static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
     const FormSpec& spec_;
     HWND window_ = nullptr;
     std::vector<HWND> controls_;  // in the order of spec_.controls
+    std::vector<std::pair<int, const AccessibleItems*>> described_;  // by control identifier
     std::vector<HWND> pages_;
     HWND tabControl_ = nullptr;
     HWND lastFocus_ = nullptr;

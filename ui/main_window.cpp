@@ -23,25 +23,25 @@ constexpr COLORREF kDefaultColour = CLR_INVALID;  // the labels' text colour is 
 
 // In focus order. The tabs' controls are placed from the tab control's corner.
 const ControlSpec kControls[] = {
-    {L"SSTab1", IDC_SSTAB1, K::TabControl, L"", 2280, 960, 5925, 2565},
-    {L"Drive1", IDC_DRIVE1, K::DriveList, L"", 120, 960, 2055, 300},
-    {L"Dir1", IDC_DIR1, K::FolderList, L"", 120, 1320, 2055, 2190},
+    {L"SSTab1", IDC_SSTAB1, K::TabControl, L"", L"操作を選ぶタブ", 2280, 960, 5925, 2565},
+    {L"Drive1", IDC_DRIVE1, K::DriveList, L"", L"ドライブ", 120, 960, 2055, 300},
+    {L"Dir1", IDC_DIR1, K::FolderList, L"", L"フォルダ", 120, 1320, 2055, 2190},
     // First tab: back up.
-    {L"tab1_label1(0)", IDC_TAB1_LABEL1_0, K::Label, L"『あのね』", 240, 480, 1215, 255, 0, kDefaultColour},
-    {L"tab1_label1(1)", IDC_TAB1_LABEL1_1, K::Label, L"『ゲーム中のセーブデータを指定したフォルダの直下に』", 240, 720, 5295, 255, 0, kDefaultColour},
-    {L"Text1", IDC_TEXT1, K::TextBox, L"", 240, 1080, 2415, 270, 0},
-    {L"tab1_label1(2)", IDC_TAB1_LABEL1_2, K::Label, L"『っていうフォルダを作成して待避させるの』", 240, 1560, 3375, 255, 0, kDefaultColour},
-    {L"Command1", IDC_COMMAND1, K::Button, L"実行するの", 4440, 2040, 1215, 375, 0},
+    {L"tab1_label1(0)", IDC_TAB1_LABEL1_0, K::Label, L"『あのね』", nullptr, 240, 480, 1215, 255, 0, kDefaultColour},
+    {L"tab1_label1(1)", IDC_TAB1_LABEL1_1, K::Label, L"『ゲーム中のセーブデータを指定したフォルダの直下に』", nullptr, 240, 720, 5295, 255, 0, kDefaultColour},
+    {L"Text1", IDC_TEXT1, K::TextBox, L"", L"新しいフォルダの名前", 240, 1080, 2415, 270, 0},
+    {L"tab1_label1(2)", IDC_TAB1_LABEL1_2, K::Label, L"『っていうフォルダを作成して待避させるの』", nullptr, 240, 1560, 3375, 255, 0, kDefaultColour},
+    {L"Command1", IDC_COMMAND1, K::Button, L"実行するの", L"実行するの（セーブデータを退避）", 4440, 2040, 1215, 375, 0},
     // Second tab: restore.
-    {L"tab2_label(0)", IDC_TAB2_LABEL_0, K::Label, L"『あのね』", 240, 480, 855, 255, 1, kDefaultColour},
-    {L"tab2_label(1)", IDC_TAB2_LABEL_1, K::Label, L"『指定したフォルダの待避データをゲーム本体に復元するの』", 240, 720, 4815, 255, 1, kDefaultColour},
-    {L"Command2", IDC_COMMAND2, K::Button, L"実行するの", 4440, 2040, 1215, 375, 1},
+    {L"tab2_label(0)", IDC_TAB2_LABEL_0, K::Label, L"『あのね』", nullptr, 240, 480, 855, 255, 1, kDefaultColour},
+    {L"tab2_label(1)", IDC_TAB2_LABEL_1, K::Label, L"『指定したフォルダの待避データをゲーム本体に復元するの』", nullptr, 240, 720, 4815, 255, 1, kDefaultColour},
+    {L"Command2", IDC_COMMAND2, K::Button, L"実行するの", L"実行するの（退避データを復元）", 4440, 2040, 1215, 375, 1},
     // Third tab: read the memo.
-    {L"Text2", IDC_TEXT2, K::MultiLineTextBox, L"", 120, 1080, 5655, 1335, 2},
-    {L"Label1(0)", IDC_LABEL1_0, K::Label, L"『あのね』", 240, 480, 1095, 255, 2, kDefaultColour},
-    {L"Label1(1)", IDC_LABEL1_1, K::Label, L"『指定したフォルダにomoide.txtファイルがあるとね』", 240, 720, 3975, 255, 2, kDefaultColour},
-    {L"Command3", IDC_COMMAND3, K::Button, L"表示できるの", 4200, 600, 1575, 375, 2},
-    {L"Command4", IDC_COMMAND4, K::Button, L"永遠の世界へ旅立つ（oneを起動する）", 120, 3600, 8055, 495},
+    {L"Text2", IDC_TEXT2, K::MultiLineTextBox, L"", L"思い出", 120, 1080, 5655, 1335, 2},
+    {L"Label1(0)", IDC_LABEL1_0, K::Label, L"『あのね』", nullptr, 240, 480, 1095, 255, 2, kDefaultColour},
+    {L"Label1(1)", IDC_LABEL1_1, K::Label, L"『指定したフォルダにomoide.txtファイルがあるとね』", nullptr, 240, 720, 3975, 255, 2, kDefaultColour},
+    {L"Command3", IDC_COMMAND3, K::Button, L"表示できるの", L"表示できるの（思い出を読む）", 4200, 600, 1575, 375, 2},
+    {L"Command4", IDC_COMMAND4, K::Button, L"永遠の世界へ旅立つ（oneを起動する）", nullptr, 120, 3600, 8055, 495},
 };
 
 const FormSpec kForm{.className = L"nadeshiro",
@@ -207,6 +207,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
         g_banner = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         g_drive1.Attach(Control(IDC_DRIVE1));
         g_dir1.Attach(Control(IDC_DIR1));
+        g_form.DescribeItems(IDC_DIR1, &g_dir1);
         g_dir1.SetMetrics(g_form.Dpi(), g_form.Font());
         Form_Load();
         g_form.Show(showCommand);

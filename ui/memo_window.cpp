@@ -18,14 +18,14 @@ using K = ControlKind;
 
 // In focus order.
 const ControlSpec kControls[] = {
-    {L"Text1", IDC_OMOIDE_TEXT1, K::MultiLineTextBox, L"", 120, 1200, 5415, 3615},
-    {L"Command1", IDC_OMOIDE_COMMAND1, K::Button, L"思い出を保存するの", 1440, 5040, 1935, 375},
-    {L"Command2", IDC_OMOIDE_COMMAND2, K::Button, L"過去は振り返らないの", 3600, 5040, 1935, 375},
-    {L"Label1(0)", IDC_OMOIDE_LABEL1_0, K::Label, L"『あのね』", 120, 120, 1455, 255, kOnWindow, kBlue},
-    {L"Label1(1)", IDC_OMOIDE_LABEL1_1, K::Label, L"『このセーブデータでどんな思い出があるか記録しておくと』", 120, 360, 5415,
+    {L"Text1", IDC_OMOIDE_TEXT1, K::MultiLineTextBox, L"", L"思い出", 120, 1200, 5415, 3615},
+    {L"Command1", IDC_OMOIDE_COMMAND1, K::Button, L"思い出を保存するの", nullptr, 1440, 5040, 1935, 375},
+    {L"Command2", IDC_OMOIDE_COMMAND2, K::Button, L"過去は振り返らないの", nullptr, 3600, 5040, 1935, 375},
+    {L"Label1(0)", IDC_OMOIDE_LABEL1_0, K::Label, L"『あのね』", nullptr, 120, 120, 1455, 255, kOnWindow, kBlue},
+    {L"Label1(1)", IDC_OMOIDE_LABEL1_1, K::Label, L"『このセーブデータでどんな思い出があるか記録しておくと』", nullptr, 120, 360, 5415,
      255, kOnWindow, kBlue},
-    {L"Label1(2)", IDC_OMOIDE_LABEL1_2, K::Label, L"『あとで復元する時にね』", 120, 600, 5415, 255, kOnWindow, kBlue},
-    {L"Label1(3)", IDC_OMOIDE_LABEL1_3, K::Label, L"『とっても便利なのー（にこにこ）』", 120, 840, 5415, 255, kOnWindow, kBlue},
+    {L"Label1(2)", IDC_OMOIDE_LABEL1_2, K::Label, L"『あとで復元する時にね』", nullptr, 120, 600, 5415, 255, kOnWindow, kBlue},
+    {L"Label1(3)", IDC_OMOIDE_LABEL1_3, K::Label, L"『とっても便利なのー（にこにこ）』", nullptr, 120, 840, 5415, 255, kOnWindow, kBlue},
 };
 
 const FormSpec kForm{.className = L"NadeshiroOmoide",

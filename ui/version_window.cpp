@@ -15,10 +15,10 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 // Label1(0) to Label1(2), in focus order; none takes the focus.
 const ControlSpec kControls[] = {
-    {L"Label1(0)", IDC_HELP_VER_LABEL1_0, ControlKind::Label, L"" NADESHIRO_PRODUCT_LABEL, 120, 240, 3855, 255, kOnWindow, kBlue},
-    {L"Label1(1)", IDC_HELP_VER_LABEL1_1, ControlKind::Label, L"企画・プログラム　なずな", 2040, 840, 3375, 255, kOnWindow,
+    {L"Label1(0)", IDC_HELP_VER_LABEL1_0, ControlKind::Label, L"" NADESHIRO_PRODUCT_LABEL, nullptr, 120, 240, 3855, 255, kOnWindow, kBlue},
+    {L"Label1(1)", IDC_HELP_VER_LABEL1_1, ControlKind::Label, L"企画・プログラム　なずな", nullptr, 2040, 840, 3375, 255, kOnWindow,
      kBlue},
-    {L"Label1(2)", IDC_HELP_VER_LABEL1_2, ControlKind::Label, L"Copyright (C) 2026 なでしろ製作委員会", 480, 1200, 4935,
+    {L"Label1(2)", IDC_HELP_VER_LABEL1_2, ControlKind::Label, L"Copyright (C) 2026 なでしろ製作委員会", nullptr, 480, 1200, 4935,
      255, kOnWindow, kBlack},
 };
 
