@@ -9,6 +9,44 @@ namespace nadeshiro::ui {
 
 namespace {
 
+// Screen readers are few beside players: the system's accessibility and automation libraries
+// are loaded when a reader first asks, not at every start of the tool.
+struct OleFunctions {
+    decltype(&CreateStdAccessibleObject) createStdAccessibleObject = nullptr;
+    decltype(&LresultFromObject) lresultFromObject = nullptr;
+    decltype(&SysAllocStringLen) sysAllocStringLen = nullptr;
+    decltype(&VariantClear) variantClear = nullptr;
+    bool loaded = false;
+};
+
+template <typename F>
+void Resolve(F& function, const wchar_t* library, const char* name)
+{
+    HMODULE module = LoadLibraryW(library);
+    function = module != nullptr ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+const OleFunctions& Ole()
+{
+    static const OleFunctions functions = [] {
+        OleFunctions f;
+        // COM carries the tool's objects to the reader's process; this is the user-interface
+        // thread, the only one there is.
+        decltype(&CoInitializeEx) coInitializeEx = nullptr;
+        Resolve(coInitializeEx, L"ole32.dll", "CoInitializeEx");
+        if (coInitializeEx != nullptr) coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        Resolve(f.createStdAccessibleObject, L"oleacc.dll", "CreateStdAccessibleObject");
+        Resolve(f.lresultFromObject, L"oleacc.dll", "LresultFromObject");
+        Resolve(f.sysAllocStringLen, L"oleaut32.dll", "SysAllocStringLen");
+        Resolve(f.variantClear, L"oleaut32.dll", "VariantClear");
+        f.loaded = f.createStdAccessibleObject && f.lresultFromObject && f.sysAllocStringLen && f.variantClear;
+        return f;
+    }();
+    return functions;
+}
+
+void Empty(VARIANT* value) { value->vt = VT_EMPTY; }
+
 // The failure boundary of a COM method called by a screen reader, often from another
 // process: a failure is answered as an HRESULT to the caller, never thrown into the
 // system's frames, and no message box stops the reader's call.
@@ -27,7 +65,7 @@ HRESULT Answered(Work&& work) noexcept
 HRESULT GiveText(const std::wstring& text, BSTR* out)
 {
     if (out == nullptr) return E_POINTER;
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    *out = Ole().sysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -49,12 +87,12 @@ public:
         : control_(control), system_(system), text_(text), items_(ItemsOfClass(control))
     {
         VARIANT self = Self(), role;
-        VariantInit(&role);
+        Empty(&role);
         // The system knows the control only as a plain client area: the control's standard
         // role, and its items, are filled in here.
         fillIn_ = text.role != ROLE_SYSTEM_CLIENT && SUCCEEDED(system_->get_accRole(self, &role)) &&
                   role.vt == VT_I4 && role.lVal == ROLE_SYSTEM_CLIENT;
-        VariantClear(&role);
+        Ole().variantClear(&role);
     }
 
     // IUnknown
@@ -130,7 +168,7 @@ public:
         if (!fillIn_ || role == nullptr) return system_->get_accRole(child, role);
         bool self = IsSelf(child);
         if (!self && ItemIndex(child) < 0) return system_->get_accRole(child, role);
-        VariantInit(role);
+        Empty(role);
         role->vt = VT_I4;
         role->lVal = self ? text_.role : (items_ == ItemsOf::TabControl ? ROLE_SYSTEM_PAGETAB : ROLE_SYSTEM_LISTITEM);
         return S_OK;
@@ -147,7 +185,7 @@ public:
         RECT item{}, client{}, seen{};
         GetClientRect(control_, &client);
         if (!ItemRect(index, &item) || !IntersectRect(&seen, &item, &client)) flags |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
-        VariantInit(state);
+        Empty(state);
         state->vt = VT_I4;
         state->lVal = flags;
         return S_OK;
@@ -230,7 +268,7 @@ private:
     static VARIANT Self()
     {
         VARIANT self;
-        VariantInit(&self);
+        Empty(&self);
         self.vt = VT_I4;
         self.lVal = CHILDID_SELF;
         return self;
@@ -295,8 +333,9 @@ LRESULT AnswerGetObject(HWND control, WPARAM wParam, LPARAM lParam, const Access
 {
     // The object identifier is a 32-bit value, sign-extended or not in a 64-bit lParam.
     if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT) return 0;
+    if (!Ole().loaded) return 0;
     IAccessible* system = nullptr;
-    if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&system))) ||
+    if (FAILED(Ole().createStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&system))) ||
         system == nullptr)
         return 0;
     auto* wrapped = new (std::nothrow) Accessible(control, system, text);
@@ -305,7 +344,7 @@ LRESULT AnswerGetObject(HWND control, WPARAM wParam, LPARAM lParam, const Access
         return 0;
     }
     // The result holds its own reference; a failure (COM not started on this thread) is 0.
-    LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(wrapped));
+    LRESULT result = Ole().lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(wrapped));
     wrapped->Release();
     return result > 0 ? result : 0;
 }
