@@ -36,4 +36,4 @@ for i in 0 1 2; do
   sleep 1
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$build/screenshots/tab$((i + 1)).png"
 done
-echo "screenshots of the three tabs: $build/x64/screenshots/tab1.png tab2.png tab3.png"
+echo "screenshots of the three tabs: $build/screenshots/tab1.png tab2.png tab3.png"
