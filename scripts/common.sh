@@ -27,6 +27,21 @@ configure_and_build() {
   cmake --build "$build" "$@"
 }
 
+# Sets up everything, builds the tool and the stand-in game, and lays out the demo game folder
+# $build/demo-game: the tool, the stand-in "one.exe", a few slot files and a "backups" folder.
+prepare_demo() {
+  bash "$root/scripts/setup.sh"
+  use_japanese_locale
+  configure_and_build --target nadeshiro one_standin
+  demo=$build/demo-game
+  mkdir -p "$demo/backups"
+  cp "$build/nadeshiro.exe" "$build/one.exe" "$demo/"
+  local n
+  for n in 00 01 05 12; do
+    [ -e "$demo/save$n" ] || printf 'demo save data, slot %s\n' "$n" >"$demo/save$n"
+  done
+}
+
 # Wine in the Japanese locale: code page 932 as on a Japanese Windows, and file names in
 # Japanese. Stops at once where the system has no Japanese UTF-8 locale.
 use_japanese_locale() {

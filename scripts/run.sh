@@ -1,20 +1,12 @@
 #!/usr/bin/env bash
-# Builds nadeshiro and starts it under Wine in a demo game folder (build/x64/demo-game, or build/x86/... with NADESHIRO_ARCH=x86) that
-# holds a few sample slot files and a stand-in "one.exe". Without a display it starts the
-# tool under Xvfb all the same, writes a screenshot of it and says where.
+# Builds nadeshiro and starts it under Wine in a demo game folder (build/x64/demo-game, or
+# build/x86/demo-game with NADESHIRO_ARCH=x86) that holds a few sample slot files and a
+# stand-in "one.exe". Without a display it starts the tool under Xvfb all the same, writes a
+# screenshot of it and says where.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-bash "$root/scripts/setup.sh"
-use_japanese_locale
-configure_and_build --target nadeshiro one_standin
-
-demo=$build/demo-game
-mkdir -p "$demo/backups"
-cp "$build/nadeshiro.exe" "$build/one.exe" "$demo/"
-for n in 00 01 05 12; do
-  [ -e "$demo/save$n" ] || printf 'demo save data, slot %s\n' "$n" > "$demo/save$n"
-done
+prepare_demo
 
 # Wine's desktop process belongs to the display it was started with: start afresh on ours.
 wineserver -k 2>/dev/null || true

@@ -4,15 +4,8 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-bash "$root/scripts/setup.sh"
-use_japanese_locale
-configure_and_build --target nadeshiro one_standin
-demo=$build/demo-game
-mkdir -p "$demo/backups" "$build/screenshots"
-cp "$build/nadeshiro.exe" "$build/one.exe" "$demo/"
-for n in 00 01 05 12; do
-  [ -e "$demo/save$n" ] || printf 'demo save data, slot %s\n' "$n" > "$demo/save$n"
-done
+prepare_demo
+mkdir -p "$build/screenshots"
 unset DISPLAY
 wineserver -k 2>/dev/null || true
 trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
