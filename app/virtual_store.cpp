@@ -77,6 +77,14 @@ const std::vector<std::wstring>& ProtectedFolders()
             std::wstring folder = KnownFolder(*id);
             if (!folder.empty()) found.push_back(folder);
         }
+        // The system names the 64-bit program files folder to a 32-bit program (the x86
+        // build on 64-bit Windows) only in this variable.
+        wchar_t programs64[MAX_PATH + 1] = {};
+        DWORD length = GetEnvironmentVariableW(L"ProgramW6432", programs64, MAX_PATH + 1);
+        if (length > 0 && length <= MAX_PATH) {
+            std::wstring folder = FullPath(programs64);
+            if (!folder.empty()) found.push_back(folder);
+        }
         return found;
     }();
     return folders;
