@@ -116,25 +116,25 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
         return window_;
     }
     if (instance == nullptr) instance = GetModuleHandleW(nullptr);
-    Register(instance, spec_.className, procedure, true);
+    Register(instance, desc_.className, procedure, true);
     Register(instance, kPageClass, PageProc, false);
     UINT dpi = WindowDpi(nullptr);
-    SIZE outer = OuterSize(spec_.clientWidth, spec_.clientHeight, spec_.style, 0, menu != nullptr, dpi);
-    window_ = CreateWindowExW(0, spec_.className, spec_.caption, spec_.style, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
+    SIZE outer = OuterSize(desc_.clientWidth, desc_.clientHeight, desc_.style, 0, menu != nullptr, dpi);
+    window_ = CreateWindowExW(0, desc_.className, desc_.caption, desc_.style, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
                               outer.cy, nullptr, menu, instance, nullptr);
     if (window_ == nullptr) {
         DWORD code = GetLastError();
         if (menu != nullptr) DestroyMenu(menu);
-        RaiseSystemError(code, spec_.className);
+        RaiseSystemError(code, desc_.className);
     }
     ++g_openWindows;
     try {
         CreateControls(instance);
         // The window may have come up on a monitor of another DPI.
         LayOut(WindowDpi(window_));
-        if (spec_.fixedPlace) {
-            POINT place{TwipsToPixels(spec_.placeLeft, dpi_), TwipsToPixels(spec_.placeTop, dpi_)};
-            FitClientArea(window_, spec_.clientWidth, spec_.clientHeight, dpi_, &place);
+        if (desc_.fixedPlace) {
+            POINT place{TwipsToPixels(desc_.placeLeft, dpi_), TwipsToPixels(desc_.placeTop, dpi_)};
+            FitClientArea(window_, desc_.clientWidth, desc_.clientHeight, dpi_, &place);
         }
     } catch (...) {
         DestroyWindow(window_);
@@ -164,43 +164,43 @@ void Form::Show(int showCommand)
 // pages, made after it, lie on it (LayOut cuts their area out of it).
 void Form::CreateControls(HINSTANCE instance)
 {
-    for (const ControlSpec& spec : spec_.controls) {
+    for (const ControlDesc& desc : desc_.controls) {
         HWND parent = window_;
-        if (spec.page != kOnWindow) {
-            if (pages_.size() <= static_cast<size_t>(spec.page)) pages_.resize(static_cast<size_t>(spec.page) + 1);
-            HWND& page = pages_[static_cast<size_t>(spec.page)];
+        if (desc.page != kOnWindow) {
+            if (pages_.size() <= static_cast<size_t>(desc.page)) pages_.resize(static_cast<size_t>(desc.page) + 1);
+            HWND& page = pages_[static_cast<size_t>(desc.page)];
             if (page == nullptr)
-                page = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, spec_.pages[static_cast<size_t>(spec.page)],
+                page = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, desc_.pages[static_cast<size_t>(desc.page)],
                                        WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
-                                           (spec.page == spec_.firstPage ? WS_VISIBLE : 0),
+                                           (desc.page == desc_.firstPage ? WS_VISIBLE : 0),
                                        0, 0, 0, 0, window_, nullptr, instance, nullptr);
-            if (page == nullptr) RaiseLastError(spec_.className);
+            if (page == nullptr) RaiseLastError(desc_.className);
             parent = page;
         }
-        KindStyle kind = StyleOf(spec.kind);
-        HWND control = CreateWindowExW(kind.exStyle, kind.windowClass, spec.caption,
+        KindStyle kind = StyleOf(desc.kind);
+        HWND control = CreateWindowExW(kind.exStyle, kind.windowClass, desc.caption,
                                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style, 0, 0, 0, 0, parent,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
-        if (control == nullptr) RaiseLastError(spec_.className);
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance, nullptr);
+        if (control == nullptr) RaiseLastError(desc_.className);
         controls_.push_back(control);
         // The control answers through ControlProc first; the form and the control's own
         // procedure ride on the control.
         SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         auto own = reinterpret_cast<HANDLE>(GetWindowLongPtrW(control, GWLP_WNDPROC));
-        if (!SetPropW(control, kProcedureProperty, own)) RaiseLastError(spec_.className);
+        if (!SetPropW(control, kProcedureProperty, own)) RaiseLastError(desc_.className);
         SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc));
-        if (spec.kind == ControlKind::TextBox || spec.kind == ControlKind::MultiLineTextBox)
+        if (desc.kind == ControlKind::TextBox || desc.kind == ControlKind::MultiLineTextBox)
             SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
-        if (spec.kind != ControlKind::TabControl) continue;
+        if (desc.kind != ControlKind::TabControl) continue;
         tabControl_ = control;
         SetWindowTheme(control, L"", L"");  // the button-face background
-        for (size_t i = 0; i < spec_.pages.size(); ++i) {
+        for (size_t i = 0; i < desc_.pages.size(); ++i) {
             TCITEMW item{};
             item.mask = TCIF_TEXT;
-            item.pszText = const_cast<wchar_t*>(spec_.pages[i]);
+            item.pszText = const_cast<wchar_t*>(desc_.pages[i]);
             SendMessageW(control, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
         }
-        SendMessageW(control, TCM_SETCURSEL, static_cast<WPARAM>(spec_.firstPage), 0);
+        SendMessageW(control, TCM_SETCURSEL, static_cast<WPARAM>(desc_.firstPage), 0);
     }
 }
 
@@ -213,10 +213,10 @@ LRESULT CALLBACK Form::ControlProc(HWND control, UINT message, WPARAM wParam, LP
     return Guarded<LRESULT>(0, [&]() -> LRESULT {
         if (message == WM_GETOBJECT) {
             const auto* self = reinterpret_cast<const Form*>(GetWindowLongPtrW(control, GWLP_USERDATA));
-            if (const ControlSpec* spec = self != nullptr ? self->SpecOf(control) : nullptr) {
-                AccessibleText text{spec->accessibleName, RoleOf(spec->kind), nullptr};
+            if (const ControlDesc* desc = self != nullptr ? self->DescOf(control) : nullptr) {
+                AccessibleText text{desc->accessibleName, RoleOf(desc->kind), nullptr};
                 for (const auto& [id, items] : self->described_)
-                    if (id == spec->id) text.items = items;
+                    if (id == desc->id) text.items = items;
                 if (LRESULT answer = AnswerGetObject(control, wParam, lParam, text)) return answer;
             }
         } else if (message == WM_NCDESTROY) {
@@ -241,13 +241,13 @@ void Form::LayOut(UINT dpi)
 {
     dpi_ = dpi;
     HFONT old = font_;
-    font_ = spec_.fontFace != nullptr ? CreateJapaneseFont(spec_.fontFace, spec_.fontPoints, dpi) : CreateInterfaceFont(dpi);
-    FitClientArea(window_, spec_.clientWidth, spec_.clientHeight, dpi);
+    font_ = desc_.fontFace != nullptr ? CreateJapaneseFont(desc_.fontFace, desc_.fontPoints, dpi) : CreateInterfaceFont(dpi);
+    FitClientArea(window_, desc_.clientWidth, desc_.clientHeight, dpi);
     POINT tabCorner{};  // twips
     RECT pageArea{};    // pixels, on the client area
     for (size_t i = 0; i < controls_.size(); ++i) {
-        if (spec_.controls[i].kind != ControlKind::TabControl) continue;
-        const ControlSpec& tab = spec_.controls[i];
+        if (desc_.controls[i].kind != ControlKind::TabControl) continue;
+        const ControlDesc& tab = desc_.controls[i];
         tabCorner = {tab.left, tab.top};
         SetRect(&pageArea, 0, 0, TwipsToPixels(tab.width, dpi), TwipsToPixels(tab.height, dpi));
         SendMessageW(controls_[i], TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pageArea));
@@ -266,12 +266,12 @@ void Form::LayOut(UINT dpi)
         SetWindowPos(page, nullptr, pageArea.left, pageArea.top, pageArea.right - pageArea.left,
                      pageArea.bottom - pageArea.top, SWP_NOZORDER | SWP_NOACTIVATE);
     for (size_t i = 0; i < controls_.size(); ++i) {
-        const ControlSpec& spec = spec_.controls[i];
-        bool onPage = spec.page != kOnWindow;
-        int left = TwipsToPixels(spec.left + (onPage ? tabCorner.x : 0), dpi) - (onPage ? pageArea.left : 0);
-        int top = TwipsToPixels(spec.top + (onPage ? tabCorner.y : 0), dpi) - (onPage ? pageArea.top : 0);
-        int width = TwipsToPixels(spec.width, dpi), height = TwipsToPixels(spec.height, dpi);
-        if (spec.kind == ControlKind::DriveList) height += TwipsToPixels(2400, dpi);  // the opened list
+        const ControlDesc& desc = desc_.controls[i];
+        bool onPage = desc.page != kOnWindow;
+        int left = TwipsToPixels(desc.left + (onPage ? tabCorner.x : 0), dpi) - (onPage ? pageArea.left : 0);
+        int top = TwipsToPixels(desc.top + (onPage ? tabCorner.y : 0), dpi) - (onPage ? pageArea.top : 0);
+        int width = TwipsToPixels(desc.width, dpi), height = TwipsToPixels(desc.height, dpi);
+        if (desc.kind == ControlKind::DriveList) height += TwipsToPixels(2400, dpi);  // the opened list
         SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         SetWindowPos(controls_[i], nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -292,21 +292,21 @@ void Form::ShowPage(int page)
 HWND Form::Control(int id) const
 {
     for (size_t i = 0; i < controls_.size(); ++i)
-        if (spec_.controls[i].id == id) return controls_[i];
+        if (desc_.controls[i].id == id) return controls_[i];
     return nullptr;
 }
 
 HWND Form::Control(const wchar_t* name) const
 {
     for (size_t i = 0; i < controls_.size(); ++i)
-        if (lstrcmpW(spec_.controls[i].name, name) == 0) return controls_[i];
+        if (lstrcmpW(desc_.controls[i].name, name) == 0) return controls_[i];
     return nullptr;
 }
 
-const ControlSpec* Form::SpecOf(HWND control) const
+const ControlDesc* Form::DescOf(HWND control) const
 {
     for (size_t i = 0; i < controls_.size(); ++i)
-        if (controls_[i] == control) return &spec_.controls[i];
+        if (controls_[i] == control) return &desc_.controls[i];
     return nullptr;
 }
 
@@ -314,10 +314,10 @@ LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CTLCOLORSTATIC: {
-        const ControlSpec* spec = SpecOf(reinterpret_cast<HWND>(lParam));
-        if (spec == nullptr || spec->textColor == CLR_INVALID) break;
+        const ControlDesc* desc = DescOf(reinterpret_cast<HWND>(lParam));
+        if (desc == nullptr || desc->textColor == CLR_INVALID) break;
         auto dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, spec->textColor);
+        SetTextColor(dc, desc->textColor);
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
@@ -338,7 +338,7 @@ LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_NADESHIRO_NEXTPAGE: {
-        int count = static_cast<int>(spec_.pages.size());
+        int count = static_cast<int>(desc_.pages.size());
         if (count == 0) return 0;
         int current = static_cast<int>(SendMessageW(tabControl_, TCM_GETCURSEL, 0, 0));
         int page = (current + (wParam != 0 ? count - 1 : 1)) % count;

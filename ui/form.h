@@ -21,7 +21,7 @@ enum class ControlKind { Label, TextBox, MultiLineTextBox, Button, DriveList, Fo
 
 constexpr int kOnWindow = -1;
 
-struct ControlSpec {
+struct ControlDesc {
     const wchar_t* name;  // e.g. L"Command1", L"Label1(0)"
     int id;               // control identifier, from app/resource.h
     ControlKind kind;
@@ -32,12 +32,12 @@ struct ControlSpec {
     COLORREF textColor = CLR_INVALID;  // labels: CLR_INVALID keeps the default colour
 };
 
-struct FormSpec {
+struct FormDesc {
     const wchar_t* className;
     const wchar_t* caption;
     int clientWidth, clientHeight;  // twips
     DWORD style;
-    std::span<const ControlSpec> controls;  // in focus order
+    std::span<const ControlDesc> controls;  // in focus order
     const wchar_t* fontFace = nullptr;      // with fontPoints; none: the interface font
     int fontPoints = 0;
     std::span<const wchar_t* const> pages = {};  // the tab control's page captions
@@ -51,7 +51,7 @@ constexpr UINT WM_NADESHIRO_NEXTPAGE = WM_APP + 1;
 
 class Form {
 public:
-    explicit Form(const FormSpec& spec) : spec_(spec) {}
+    explicit Form(const FormDesc& desc) : desc_(desc) {}
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
@@ -77,12 +77,12 @@ private:
     void CreateControls(HINSTANCE instance);
     void LayOut(UINT dpi);
     void ShowPage(int page);
-    const ControlSpec* SpecOf(HWND control) const;
+    const ControlDesc* DescOf(HWND control) const;
     static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
-    const FormSpec& spec_;
+    const FormDesc& desc_;
     HWND window_ = nullptr;
-    std::vector<HWND> controls_;  // in the order of spec_.controls
+    std::vector<HWND> controls_;  // in the order of desc_.controls
     std::vector<std::pair<int, const AccessibleItems*>> described_;  // by control identifier
     std::vector<HWND> pages_;
     HWND tabControl_ = nullptr;

@@ -22,7 +22,7 @@ const wchar_t* const kTabCaptions[] = {L"セーブデータを退避", L"退避�
 constexpr COLORREF kDefaultColour = CLR_INVALID;  // the labels' text colour is the system's
 
 // In focus order. The tabs' controls are placed from the tab control's corner.
-const ControlSpec kControls[] = {
+const ControlDesc kControls[] = {
     {L"SSTab1", IDC_SSTAB1, K::TabControl, L"", L"操作を選ぶタブ", 2280, 960, 5925, 2565},
     {L"Drive1", IDC_DRIVE1, K::DriveList, L"", L"ドライブ", 120, 960, 2055, 300},
     {L"Dir1", IDC_DIR1, K::FolderList, L"", L"フォルダ", 120, 1320, 2055, 2190},
@@ -44,7 +44,7 @@ const ControlSpec kControls[] = {
     {L"Command4", IDC_COMMAND4, K::Button, L"永遠の世界へ旅立つ（oneを起動する）", nullptr, 120, 3600, 8055, 495},
 };
 
-const FormSpec kForm{.className = L"nadeshiro",
+const FormDesc kForm{.className = L"nadeshiro",
                      .caption = L"なでしろ",
                      .clientWidth = 8295,
                      .clientHeight = 4185,

@@ -17,7 +17,7 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 using K = ControlKind;
 
 // In focus order.
-const ControlSpec kControls[] = {
+const ControlDesc kControls[] = {
     {L"Text1", IDC_OMOIDE_TEXT1, K::MultiLineTextBox, L"", L"思い出", 120, 1200, 5415, 3615},
     {L"Command1", IDC_OMOIDE_COMMAND1, K::Button, L"思い出を保存するの", nullptr, 1440, 5040, 1935, 375},
     {L"Command2", IDC_OMOIDE_COMMAND2, K::Button, L"過去は振り返らないの", nullptr, 3600, 5040, 1935, 375},
@@ -28,7 +28,7 @@ const ControlSpec kControls[] = {
     {L"Label1(3)", IDC_OMOIDE_LABEL1_3, K::Label, L"『とっても便利なのー（にこにこ）』", nullptr, 120, 840, 5415, 255, kOnWindow, kBlue},
 };
 
-const FormSpec kForm{.className = L"NadeshiroOmoide",
+const FormDesc kForm{.className = L"NadeshiroOmoide",
                      .caption = L"思い出（永遠はあるよ…僕のこと忘れないでね）",
                      .clientWidth = 5655,
                      .clientHeight = 5490,

@@ -14,7 +14,7 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 // Label1(0) to Label1(2), in focus order; none takes the focus.
-const ControlSpec kControls[] = {
+const ControlDesc kControls[] = {
     {L"Label1(0)", IDC_HELP_VER_LABEL1_0, ControlKind::Label, L"" NADESHIRO_PRODUCT_LABEL, nullptr, 120, 240, 3855, 255, kOnWindow, kBlue},
     {L"Label1(1)", IDC_HELP_VER_LABEL1_1, ControlKind::Label, L"企画・プログラム　なずな", nullptr, 2040, 840, 3375, 255, kOnWindow,
      kBlue},
@@ -23,7 +23,7 @@ const ControlSpec kControls[] = {
 };
 
 // A fixed border with a caption and a close box, nothing to size it.
-const FormSpec kForm{.className = L"nadeshiro.help_ver",
+const FormDesc kForm{.className = L"nadeshiro.help_ver",
                      .caption = L"バージョン情報",
                      .clientWidth = 5475,
                      .clientHeight = 1500,
