@@ -45,12 +45,7 @@ std::vector<std::string> Overflowing(HWND window)
         if (lstrcmpiW(kind, L"Button") == 0) check(WindowText(control), client.right - 2 * GetSystemMetrics(SM_CXEDGE) - 4);
         if (lstrcmpiW(kind, WC_TABCONTROLW) != 0) continue;
         for (int i = 0; i < static_cast<int>(SendMessageW(control, TCM_GETITEMCOUNT, 0, 0)); ++i) {
-            wchar_t text[128] = {};
-            TCITEMW item{};
-            item.mask = TCIF_TEXT;
-            item.pszText = text;
-            item.cchTextMax = 128;
-            SendMessageW(control, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            std::wstring text = TabCaption(control, i);
             RECT r{};
             SendMessageW(control, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
             check(text, r.right - r.left);

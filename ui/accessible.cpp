@@ -5,6 +5,8 @@
 
 #include <new>
 
+#include "ui/window_layout.h"
+
 namespace nadeshiro::ui {
 
 namespace {
@@ -304,13 +306,7 @@ private:
             text.resize(got > 0 ? static_cast<size_t>(got) : 0);
             return text;
         }
-        wchar_t caption[256] = {};
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = caption;
-        item.cchTextMax = 256;
-        SendMessageW(control_, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-        return item.pszText != nullptr ? std::wstring(item.pszText) : std::wstring();
+        return TabCaption(control_, index);
     }
     bool ItemRect(int index, RECT* rect) const
     {

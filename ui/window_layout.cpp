@@ -1,5 +1,7 @@
 #include "ui/window_layout.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 #include "app/handler.h"
@@ -208,6 +210,17 @@ std::wstring WindowText(HWND window)
     int got = GetWindowTextW(window, text.data(), length + 1);
     text.resize(static_cast<size_t>(got > 0 ? got : 0));
     return text;
+}
+
+std::wstring TabCaption(HWND tabControl, int index)
+{
+    wchar_t caption[256] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption;
+    item.cchTextMax = 256;
+    SendMessageW(tabControl, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return item.pszText != nullptr ? std::wstring(item.pszText) : std::wstring();
 }
 
 }  // namespace nadeshiro::ui

@@ -44,5 +44,7 @@ HFONT CreateJapaneseFont(const wchar_t* face, int points, UINT dpi);
 void EnablePerMonitorDpi();
 
 std::wstring WindowText(HWND window);
+// The caption of a tab control's tab.
+std::wstring TabCaption(HWND tabControl, int index);
 
 }  // namespace nadeshiro::ui
