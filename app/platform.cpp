@@ -322,6 +322,25 @@ void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept
     }
 }
 
+std::wstring FullPath(const std::wstring& path)
+{
+    if (path.empty()) return {};
+    DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return {};
+    std::wstring full(needed, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return {};
+    full.resize(length);
+    DWORD longNeeded = GetLongPathNameW(full.c_str(), nullptr, 0);
+    if (longNeeded != 0) {
+        std::wstring longForm(longNeeded, L'\0');
+        DWORD longLength = GetLongPathNameW(full.c_str(), longForm.data(), longNeeded);
+        if (longLength != 0 && longLength < longNeeded) full.assign(longForm.data(), longLength);
+    }
+    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+    return full;
+}
+
 std::wstring CurrentDirectory()
 {
     DWORD needed = sys::CurrentFolder(0, nullptr);

@@ -38,6 +38,10 @@ bool CanCreateFileIn(const std::wstring& folder);
 // the tool, and every other file, are left alone. Never fails.
 void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept;
 
+// The full, long form of path without a trailing separator (but for a drive's root); empty
+// when the system cannot make it full.
+std::wstring FullPath(const std::wstring& path);
+
 // The full path of the current directory.
 std::wstring CurrentDirectory();
 

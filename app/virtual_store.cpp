@@ -19,27 +19,6 @@ constexpr GUID kWindows{0xf38bf404, 0x1d43, 0x42f2, {0x93, 0x05, 0x67, 0xde, 0x0
 constexpr GUID kProgramData{0x62ab5d82, 0xfdc1, 0x4dc3, {0xa9, 0xdd, 0x07, 0x0d, 0x1d, 0x49, 0x5d, 0x97}};
 constexpr GUID kLocalAppData{0xf1b32785, 0x6fba, 0x4fcf, {0x9d, 0x55, 0x7b, 0x8e, 0x7f, 0x15, 0x70, 0x91}};
 
-// The full, long form of path without a trailing separator (but for a root); empty when
-// the system cannot make it full.
-std::wstring FullPath(const std::wstring& path)
-{
-    if (path.empty()) return {};
-    DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return {};
-    std::wstring full(needed, L'\0');
-    DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return {};
-    full.resize(length);
-    DWORD longNeeded = GetLongPathNameW(full.c_str(), nullptr, 0);
-    if (longNeeded != 0) {
-        std::wstring longForm(longNeeded, L'\0');
-        DWORD longLength = GetLongPathNameW(full.c_str(), longForm.data(), longNeeded);
-        if (longLength != 0 && longLength < longNeeded) full.assign(longForm.data(), longLength);
-    }
-    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
-    return full;
-}
-
 std::wstring KnownFolder(const GUID& id)
 {
     using GetPathFn = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);

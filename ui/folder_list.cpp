@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "app/platform.h"
 #include "app/runtime_error.h"
 
 namespace nadeshiro::ui {
@@ -116,14 +117,8 @@ std::wstring FolderPathFor(const std::wstring& path)
     std::wstring asked = path;
     // A drive value: its letter and colon name the drive's current folder.
     if (asked.size() >= 2 && asked[1] == L':' && (asked.size() == 2 || asked[2] == L' ')) asked = asked.substr(0, 2);
-    DWORD needed = GetFullPathNameW(asked.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) RaiseLastError(path);
-    std::wstring full(needed, L'\0');
-    DWORD length = GetFullPathNameW(asked.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) RaiseLastError(path);
-    full.resize(length);
-    size_t rootLength = RootLength(full);
-    while (full.size() > rootLength && IsSeparator(full.back())) full.pop_back();
+    std::wstring full = platform::FullPath(asked);
+    if (full.empty()) RaiseLastError(path);
     if (full.size() >= 2 && full[1] == L':') full[0] = static_cast<wchar_t>(std::towupper(full[0]));
     return full;
 }
