@@ -2,11 +2,8 @@
 // paths as Wine's Z: drive shows them). Prints one line; exits 0 only when every check holds.
 #include <windows.h>
 
-#include <cstdio>
 #include <algorithm>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -32,21 +29,16 @@ void Check(bool holds, const std::wstring& otherwise)
 // version record (1.0.0.0, Japanese and Unicode, its texts) as Windows' file properties read it.
 void CheckFile(const std::wstring& exe)
 {
-    std::ifstream file(exe.c_str(), std::ios::binary);
-    std::string bytes(std::istreambuf_iterator<char>(file), {});
-    IMAGE_DOS_HEADER dos{};
-    IMAGE_FILE_HEADER header{};
-    std::memcpy(&dos, bytes.data(), std::min(bytes.size(), sizeof dos));
-    const size_t at = static_cast<DWORD>(dos.e_lfanew) + sizeof(DWORD);
-    if (dos.e_magic != IMAGE_DOS_SIGNATURE || bytes.size() < at + sizeof header) return Check(false, L"not a Windows program");
-    std::memcpy(&header, bytes.data() + at, sizeof header);
+    HMODULE image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!image) return Check(false, L"not a Windows program");
+    const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(image) & ~ULONG_PTR{3});  // the flags off the handle
+    const IMAGE_FILE_HEADER& header = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew)->FileHeader;
     Check(header.Machine == (sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386), L"built for another architecture than this check");
     Check(header.PointerToSymbolTable == 0 && header.NumberOfSymbols == 0, L"has a symbol table");
     Check(header.TimeDateStamp == 0, L"has a link time in its header");
-    HMODULE image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    Check(image && FindResourceW(image, MAKEINTRESOURCEW(IDI_NADESHIRO), RT_GROUP_ICON), L"no icon");
-    Check(image && FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST), L"no manifest");
-    if (image) FreeLibrary(image);
+    Check(FindResourceW(image, MAKEINTRESOURCEW(IDI_NADESHIRO), RT_GROUP_ICON), L"no icon");
+    Check(FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST), L"no manifest");
+    FreeLibrary(image);
     std::vector<BYTE> record(GetFileVersionInfoSizeW(exe.c_str(), nullptr) + 1);
     if (!GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(record.size()), record.data())) return Check(false, L"no version record");
     UINT length = 0;
@@ -86,9 +78,7 @@ void CheckRunning(const std::wstring& exe, const std::wstring& gameFolder)
     Check(main != nullptr, L"shows no main window captioned \"なでしろ\"");
     if (main) PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_END, 0), 0);
     DWORD code = STILL_ACTIVE;
-    const bool ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
-    Check(ended, L"does not end on the menu's end");
-    if (!ended) TerminateProcess(process.hProcess, 1);
+    if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) Check(false, L"does not end on the menu's end"), TerminateProcess(process.hProcess, 1);
     else Check(GetExitCodeProcess(process.hProcess, &code) && code == 0, L"ended with code " + std::to_wstring(code));
     CloseHandle(process.hProcess);
 }

@@ -11,7 +11,8 @@
 
 using namespace nadeshiro::ui;
 
-// The captions of control and its children that do not fit, with their widths.
+// Captions of control and its children that do not fit (a push button draws its caption inside
+// its edges and focus rectangle; a tab must end inside its control).
 static std::string Overflowing(HWND control, std::string found = "")
 {
     wchar_t kind[64] = {};
@@ -20,19 +21,16 @@ static std::string Overflowing(HWND control, std::string found = "")
     GetClientRect(control, &client);
     auto check = [&](const std::wstring& text, LONG room) {
         HDC dc = GetDC(control);
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
         SIZE size{};
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         ReleaseDC(control, dc);
         if (size.cx > room) found += Utf8(text) + ": " + std::to_string(size.cx) + " > " + std::to_string(room) + "\n";
     };
     if (lstrcmpiW(kind, L"Static") == 0) check(WindowText(control), client.right);
-    // A push button draws its caption inside its edges and the focus rectangle.
     if (lstrcmpiW(kind, L"Button") == 0) check(WindowText(control), client.right - 2 * GetSystemMetrics(SM_CXEDGE) - 4);
-    for (int i = 0; lstrcmpiW(kind, WC_TABCONTROLW) == 0 && i < TabCtrl_GetItemCount(control); ++i) {
-        TabCtrl_GetItemRect(control, i, &r);
-        check(TabCaption(control, i), r.right > client.right ? -1 : r.right - r.left);  // -1: the tab ends outside
-    }
+    for (int i = 0; lstrcmpiW(kind, WC_TABCONTROLW) == 0 && i < TabCtrl_GetItemCount(control) && TabCtrl_GetItemRect(control, i, &r); ++i)
+        check(TabCaption(control, i), r.right > client.right ? -1 : r.right - r.left);
     for (HWND child = GetWindow(control, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) found = Overflowing(child, found);
     return found;
 }

@@ -1,4 +1,3 @@
-// The memo file byte for byte and the memo view's line reading.
 #include "memo/memo_file.h"
 #include "tests/test_support.h"
 

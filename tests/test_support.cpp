@@ -1,6 +1,8 @@
 #include "tests/test_support.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace nadeshiro::test {
@@ -8,8 +10,7 @@ namespace nadeshiro::test {
 TestFolder::TestFolder(const std::wstring& root, const std::wstring& prefix)
 {
     wchar_t temp[MAX_PATH + 1];
-    std::wstring base = root.empty() ? std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)) : root;
-    if (base.back() == L'\\') base.pop_back();
+    std::wstring base = root.empty() ? std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp) - 1) : root;  // without its last "\"
     static unsigned counter = 0;
     do path_ = base + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
     while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
@@ -17,10 +18,8 @@ TestFolder::TestFolder(const std::wstring& root, const std::wstring& prefix)
 
 void RemoveTree(const std::wstring& path)
 {
-    for (const auto& name : ListFolder(path)) {
-        SetFileAttributesW((path + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW((path + L"\\" + name).c_str())) RemoveTree(path + L"\\" + name);
-    }
+    for (const auto& name : ListFolder(path))
+        if (SetFileAttributesW((path + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL); !DeleteFileW((path + L"\\" + name).c_str())) RemoveTree(path + L"\\" + name);
     RemoveDirectoryW(path.c_str());
 }
 
@@ -28,6 +27,12 @@ void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
     if (!std::ofstream(path.c_str(), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush())
         throw std::runtime_error("cannot write " + Utf8(path));
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
 }
 
 Names ListFolder(const std::wstring& folder)

@@ -1,8 +1,8 @@
-// The version window: one at a time, at its fixed place, loaded afresh after its close box.
 #include "tests/test_support.h"
 #include "tests/window_test_support.h"
 #include "ui/version_window.h"
 
+// One at a time; moved and closed with its close box, it loads afresh at its fixed place.
 TEST(VersionWindow, IsOneWindowAtItsFixedPlace)
 {
     auto show = [] { ui::ShowVersionWindow(); Pump(); return ui::VersionForm().Window(); };
