@@ -10,41 +10,29 @@ namespace nadeshiro::test {
 TestFolder::TestFolder(const std::wstring& root, const std::wstring& prefix)
 {
     wchar_t temp[MAX_PATH + 1];
-    std::wstring base = root.empty() ? std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)) : root;
-    if (base.back() == L'\\') base.pop_back();
+    std::wstring base = root.empty() ? std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp) - 1) : root;  // without its last "\"
     static unsigned counter = 0;
     do path_ = base + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
     while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
-TestFolder::~TestFolder() { RemoveTree(path_); }
-
 void RemoveTree(const std::wstring& path)
 {
-    for (const auto& name : ListFolder(path)) {
-        std::wstring child = path + L"\\" + name;
-        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(child.c_str())) RemoveTree(child);
-    }
+    for (const auto& name : ListFolder(path))
+        if (SetFileAttributesW((path + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL); !DeleteFileW((path + L"\\" + name).c_str())) RemoveTree(path + L"\\" + name);
     RemoveDirectoryW(path.c_str());
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
-    std::ofstream file(path.c_str(), std::ios::binary);
-    if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush()) throw std::runtime_error("cannot write " + Utf8(path));
+    if (!std::ofstream(path.c_str(), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush())
+        throw std::runtime_error("cannot write " + Utf8(path));
 }
 
 std::string ReadBytes(const std::wstring& path)
 {
     std::ifstream file(path.c_str(), std::ios::binary);
-    return file ? std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()) : "<missing>";
-}
-
-bool FolderExists(const std::wstring& path)
-{
-    DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
 }
 
 Names ListFolder(const std::wstring& folder)
@@ -52,20 +40,17 @@ Names ListFolder(const std::wstring& folder)
     Names names;
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data))
         if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) names.push_back(data.cFileName);
-    while (FindNextFileW(find, &data));
-    FindClose(find);
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
     std::sort(names.begin(), names.end());
     return names;
 }
 
 Names TemporaryFilesIn(const std::wstring& folder)
 {
-    Names found;
-    for (const auto& name : ListFolder(folder))
-        if (name.find(L"nadeshiro") != std::wstring::npos && name.find(L".tmp") != std::wstring::npos) found.push_back(name);
+    Names found = ListFolder(folder);
+    std::erase_if(found, [](const std::wstring& n) { return n.find(L"nadeshiro") == n.npos || n.find(L".tmp") == n.npos; });
     return found;
 }
 
@@ -87,9 +72,8 @@ std::wstring EnvironmentPath(const wchar_t* name)
 
 std::string Utf8(const std::wstring& text)
 {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    std::string out(text.size() * 3, '\0');
+    out.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
     return out;
 }
 
@@ -105,32 +89,16 @@ PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring comma
 
 Recorder::Recorder()
 {
-    platform::SetHooks({[this](const std::wstring& prompt, int style, const std::wstring& title) {
-                            messages.push_back({prompt, style, title});
-                        },
+    platform::SetHooks({[this](const std::wstring& p, int style, const std::wstring& title) { messages.push_back({p, style, title}); },
                         [this] { ++beeps; }, [this] { ++ends; }});
-}
-
-Recorder::~Recorder() { platform::SetHooks({}); }
-
-bool Recorder::Said(const std::wstring& prompt, int style, const std::wstring& title) const
-{
-    return messages.size() == 1 && messages[0].prompt == prompt && messages[0].style == style && messages[0].title == title;
-}
-
-bool Recorder::Reported(const std::wstring& part) const
-{
-    return messages.size() == 1 && messages[0].style == 16 && messages[0].prompt.find(part) != std::wstring::npos;
 }
 
 }  // namespace nadeshiro::test
 
-// The test programs' entry: as GoogleTest's own, but a run in which tests were skipped and
-// none failed ends with 77, which CTest counts as skipped rather than passed.
+// As GoogleTest's own entry, but a run with skips and no failures ends with 77 (CTest: skipped).
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    int result = RUN_ALL_TESTS();
-    if (result == 0 && ::testing::UnitTest::GetInstance()->skipped_test_count() > 0) return 77;
-    return result;
+    const int result = RUN_ALL_TESTS();
+    return result == 0 && ::testing::UnitTest::GetInstance()->skipped_test_count() > 0 ? 77 : result;
 }

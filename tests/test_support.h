@@ -14,14 +14,14 @@
 namespace nadeshiro::test {
 
 using Names = std::vector<std::wstring>;
+void RemoveTree(const std::wstring& path);
 
 // A fresh folder under root (the temporary folder when empty), removed with its content.
 class TestFolder {
 public:
     explicit TestFolder(const std::wstring& root = std::wstring(), const std::wstring& prefix = L"nadeshiro test ");
-    ~TestFolder();
+    ~TestFolder() { RemoveTree(path_); }
     TestFolder(const TestFolder&) = delete;
-    TestFolder& operator=(const TestFolder&) = delete;
     const std::wstring& Path() const { return path_; }
     std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
 
@@ -29,28 +29,26 @@ private:
     std::wstring path_;
 };
 
-void RemoveTree(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);  // "<missing>" when it cannot be read
-bool FolderExists(const std::wstring& path);
+inline bool FolderExists(const std::wstring& path) { return (GetFileAttributesW(path.c_str()) & 0x80000010u) == FILE_ATTRIBUTE_DIRECTORY; }
 Names ListFolder(const std::wstring& folder);  // sorted, without "." and ".."
 Names TemporaryFilesIn(const std::wstring& folder);  // names the tool's temporary files have
 std::string SlotContent(const std::wstring& tag, size_t size = 64);
-// A path named by an environment variable; a Unix path as Wine's Z: drive shows it.
-std::wstring EnvironmentPath(const wchar_t* name);
+std::wstring EnvironmentPath(const wchar_t* name);  // a Unix path as Wine's Z: drive shows it
 std::string Utf8(const std::wstring& text);
-// Starts program with this command line; the process's handles are the caller's to close.
-PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine);
+PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine);  // its handles are the caller's
 
-// Records every message box, beep and end of program instead of showing or doing them.
+// Records message boxes, beeps and ends of program instead. Said: exactly one message box with
+// prompt, style and title; Reported: exactly one error report holding part (L"'61'", a path).
 struct Recorder {
     struct Recorded { std::wstring prompt; int style; std::wstring title; };
     Recorder();
-    ~Recorder();
-    // Exactly one message box, with this prompt, style and title.
-    bool Said(const std::wstring& prompt, int style, const std::wstring& title = L"あのね") const;
-    // Exactly one error report, whose text holds part (an error number such as L"'61'", a path).
-    bool Reported(const std::wstring& part = std::wstring()) const;
+    ~Recorder() { platform::SetHooks({}); }
+    bool Said(const std::wstring& prompt, int style, const std::wstring& title = L"あのね") const
+    { return messages.size() == 1 && messages[0].prompt == prompt && messages[0].style == style && messages[0].title == title; }
+    bool Reported(const std::wstring& part = std::wstring()) const
+    { return messages.size() == 1 && messages[0].style == 16 && messages[0].prompt.find(part) != std::wstring::npos; }
     std::vector<Recorded> messages;
     int beeps = 0, ends = 0;
 };
