@@ -4,7 +4,6 @@
 
 #include <oleacc.h>
 
-
 #include "app/resource.h"
 
 namespace {
@@ -121,6 +120,25 @@ TEST(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged)
     list->Release();
     EXPECT_EQ(heard, Utf8(open.substr(0, 3) + L" | " + open.substr(0, 3)) + item + Utf8(open.substr(open.find_last_of(L'\\') + 1)) + " | " +
                          Utf8(open + L"（開いているフォルダ）") + item + Utf8(L"セーブ置き場 | " + open + L"\\セーブ置き場") + item);
+
+    // The memo window, opened by a back-up, and the version window, opened from the menu.
+    SendMessageW(Descendant(main, IDC_TEXT1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"読み上げの退避"));
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_COMMAND1, BN_CLICKED), 0);
+    PostMessageW(main, WM_COMMAND, IDM_VER, 0);
+    HWND memo = nullptr, version = nullptr;
+    for (int i = 0; i < 100 && (memo == nullptr || version == nullptr); ++i, Sleep(100))
+        memo = FindWindowW(L"NadeshiroOmoide", nullptr), version = FindWindowW(L"nadeshiro.help_ver", nullptr);
+    const struct { HWND window; int id; const wchar_t* heard; } others[] = {
+        {memo, IDC_OMOIDE_TEXT1, L"思い出 | 42"}, {memo, IDC_OMOIDE_COMMAND1, L"思い出を保存するの | 43"},
+        {memo, IDC_OMOIDE_COMMAND2, L"過去は振り返らないの | 43"}, {version, IDC_HELP_VER_LABEL1_0, L"なでしろ ver1.00 | 41"}};
+    for (const auto& e : others) {
+        IAccessible* object = e.window != nullptr ? ObjectOf(Descendant(e.window, e.id)) : nullptr;
+        ASSERT_NE(object, nullptr) << e.id;
+        EXPECT_EQ(Said(object, CHILDID_SELF), Utf8(e.heard));
+        object->Release();
+    }
+    EXPECT_EQ(ChildOrder(memo), (std::vector<int>{IDC_OMOIDE_TEXT1, IDC_OMOIDE_COMMAND1, IDC_OMOIDE_COMMAND2, IDC_OMOIDE_LABEL1_0,
+                                                  IDC_OMOIDE_LABEL1_1, IDC_OMOIDE_LABEL1_2, IDC_OMOIDE_LABEL1_3}));
 
     PostMessageW(main, WM_COMMAND, IDM_END, 0);  // the menu's end item ends the tool
     EXPECT_EQ(WaitForSingleObject(tool.hProcess, 20000), DWORD(WAIT_OBJECT_0)) << "the tool did not end";
