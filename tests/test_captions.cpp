@@ -6,6 +6,7 @@
 
 #include "tests/window_test_support.h"
 #include "ui/main_window.h"
+#include "ui/tab_strip.h"
 #include "ui/memo_window.h"
 #include "ui/version_window.h"
 
@@ -29,7 +30,7 @@ static std::string Overflowing(HWND control, std::string found = "")
     };
     if (lstrcmpiW(kind, L"Static") == 0) check(WindowText(control), client.right);
     if (lstrcmpiW(kind, L"Button") == 0) check(WindowText(control), client.right - 2 * GetSystemMetrics(SM_CXEDGE) - 4);
-    for (int i = 0; lstrcmpiW(kind, WC_TABCONTROLW) == 0 && i < TabCtrl_GetItemCount(control) && TabCtrl_GetItemRect(control, i, &r); ++i)
+    for (int i = 0; lstrcmpiW(kind, nadeshiro::ui::kTabStripClass) == 0 && i < TabCtrl_GetItemCount(control) && TabCtrl_GetItemRect(control, i, &r); ++i)
         check(TabCaption(control, i), r.right > client.right ? -1 : r.right - r.left);
     for (HWND child = GetWindow(control, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) found = Overflowing(child, found);
     return found;

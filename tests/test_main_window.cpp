@@ -107,6 +107,29 @@ TEST_F(MainWindowTest, KeyboardWalksOnlyTheCurrentTabAndEnterStaysInText2)
     EXPECT_TRUE(TabCtrl_GetCurSel(C(L"SSTab1")) == 0 && GetFocus() == C(L"SSTab1"));  // the focus left the hidden tab
 }
 
+// The tab control is the tool's own: arrow keys and clicks change the tab as the system's does,
+// and the window shows the chosen tab's page, made the first time it is shown.
+TEST_F(MainWindowTest, TabsFollowArrowKeysAndClicksAndShowTheirPage)
+{
+    HWND tabs = C(L"SSTab1");
+    EXPECT_TRUE(SendMessageW(tabs, WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS);
+    std::vector<int> seen;
+    auto shown = [&] { return IsWindowVisible(C(L"Text1")) ? 0 : IsWindowVisible(C(L"Command2")) ? 1 : IsWindowVisible(C(L"Text2")) ? 2 : -1; };
+    for (WPARAM key : {VK_LEFT, VK_LEFT, VK_END, VK_RIGHT, VK_HOME, VK_RIGHT}) {
+        SendMessageW(tabs, WM_KEYDOWN, key, 0), Pump();
+        seen.push_back(TabCtrl_GetCurSel(tabs) * 10 + shown());
+    }
+    EXPECT_EQ(seen, (std::vector<int>{0, 0, 22, 22, 0, 11}));  // no wrapping at either end
+    RECT third;
+    ASSERT_TRUE(TabCtrl_GetItemRect(tabs, 2, &third));
+    SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((third.left + third.right) / 2, (third.top + third.bottom) / 2)), Pump();
+    EXPECT_EQ(TabCtrl_GetCurSel(tabs) * 10 + shown(), 22);
+    RECT page{}, strip{};
+    GetClientRect(tabs, &strip);
+    TabCtrl_AdjustRect(tabs, FALSE, &(page = strip));
+    EXPECT_TRUE(page.top > third.bottom - 2 && page.left > 0 && page.right < strip.right && page.bottom < strip.bottom) << Describe(page);
+}
+
 TEST_F(MainWindowTest, CommandsWorkOnTheOpenedFolderAndABackUpOpensItsMemoWindow)
 {
     WriteBytes(game / L"archive\\save07", "only highlighted");

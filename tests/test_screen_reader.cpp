@@ -2,6 +2,7 @@
 // unchanged, the folder list's entries (which folder, which one is open), the controls in focus order.
 #include "tests/test_support.h"
 
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include "app/resource.h"
@@ -79,6 +80,11 @@ TEST(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged)
     for (DWORD i = 0, owner = 0; i < 300 && (owner != tool.dwProcessId || !IsWindowVisible(main)); ++i, Sleep(100))
         GetWindowThreadProcessId(main = FindWindowW(L"nadeshiro", nullptr), &owner);
     ASSERT_TRUE(IsWindowVisible(main));
+    // A page's controls are there once its tab has been shown: each tab is visited with the
+    // arrow keys, as a user would, and the start tab taken again.
+    HWND tabs = Descendant(main, IDC_SSTAB1);
+    for (WPARAM key : {VK_LEFT, VK_RIGHT, VK_RIGHT, VK_LEFT}) SendMessageW(tabs, WM_KEYDOWN, key, 0);
+    EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 1);
     // Each control: its caption as shown (the drive list's: the selected drive), name and role heard.
     std::wstring drive = CaptionOf(Descendant(main, IDC_DRIVE1));
     const struct { int id; const wchar_t *caption, *name; long role; } controls[] = {

@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "ui/tab_strip.h"
 #include "ui/window_layout.h"
 
 namespace nadeshiro::ui {
@@ -78,7 +79,7 @@ ItemsOf ItemsOfClass(HWND control)
     wchar_t name[32] = {};
     GetClassNameW(control, name, 32);
     if (lstrcmpiW(name, L"ListBox") == 0) return ItemsOf::ListBox;
-    if (lstrcmpiW(name, WC_TABCONTROLW) == 0) return ItemsOf::TabControl;
+    if (lstrcmpiW(name, kTabStripClass) == 0) return ItemsOf::TabControl;
     return ItemsOf::None;
 }
 

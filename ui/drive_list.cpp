@@ -38,19 +38,27 @@ std::wstring DriveText(wchar_t letter, const std::wstring& volumeName)
 
 bool AskedAtStart(UINT driveType) { return driveType == DRIVE_FIXED || driveType == DRIVE_RAMDISK; }
 
-void DriveList::Fill(wchar_t currentLetter)
+std::vector<DriveEntry> ReadDrives(const DriveSource& source)
 {
-    SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
-    DWORD drives = source_.logicalDrives();
-    int select = -1;
+    std::vector<DriveEntry> entries;
+    DWORD drives = source.logicalDrives();
     for (int i = 0; i < 26; ++i) {
         if (!(drives & (1u << i))) continue;
-        wchar_t letter = static_cast<wchar_t>(L'A' + i);
-        std::wstring name;
-        if (AskedAtStart(source_.driveType(letter))) source_.volumeName(letter, name);
-        int index = static_cast<int>(
-            SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DriveText(letter, name).c_str())));
-        if (std::towupper(currentLetter) == letter) select = index;
+        DriveEntry entry{static_cast<wchar_t>(L'A' + i), {}};
+        if (AskedAtStart(source.driveType(entry.letter))) source.volumeName(entry.letter, entry.volumeName);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+void DriveList::Fill(wchar_t currentLetter, const std::vector<DriveEntry>& drives)
+{
+    SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
+    int select = -1;
+    for (const DriveEntry& drive : drives) {
+        int index = static_cast<int>(SendMessageW(combo_, CB_ADDSTRING, 0,
+                                                  reinterpret_cast<LPARAM>(DriveText(drive.letter, drive.volumeName).c_str())));
+        if (static_cast<wchar_t>(std::towupper(currentLetter)) == drive.letter) select = index;
     }
     SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(select), 0);
     seen_ = select;

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace nadeshiro::ui {
 
@@ -18,6 +19,15 @@ struct DriveSource {
     std::function<bool(wchar_t letter, std::wstring& name)> volumeName;  // false when not ready
 };
 DriveSource SystemDrives();
+
+// The drives as the list shows them at start: each drive's letter, and the name of a drive
+// that is asked for it at start. Read apart from the list, so that it may be read on another
+// thread while the window is being made.
+struct DriveEntry {
+    wchar_t letter;
+    std::wstring volumeName;
+};
+std::vector<DriveEntry> ReadDrives(const DriveSource& source);
 
 // "c: [name]" or "c:".
 std::wstring DriveText(wchar_t letter, const std::wstring& volumeName);
@@ -33,7 +43,8 @@ public:
     }
     HWND Handle() const { return combo_; }
     // Lists the drives and selects the one with this letter.
-    void Fill(wchar_t currentLetter);
+    void Fill(wchar_t currentLetter) { Fill(currentLetter, ReadDrives(source_)); }
+    void Fill(wchar_t currentLetter, const std::vector<DriveEntry>& drives);
     // The list is opened: the drives that still show their letter alone are asked for their
     // names; those that answer show them, the others keep the letter alone. No message.
     void FillLaterNames();

@@ -125,13 +125,19 @@ std::wstring FolderPathFor(const std::wstring& path)
 
 }  // namespace
 
-void FolderList::SetPath(const std::wstring& path)
+FolderView ReadFolder(const std::wstring& path)
 {
-    std::wstring full = FolderPathFor(path);
-    std::vector<std::wstring> subfolders = ListSubfolders(full);
-    path_ = full;
-    entries_ = FolderEntries(full, subfolders);
-    int openIndex = static_cast<int>(entries_.size() - subfolders.size()) - 1;
+    FolderView folder{FolderPathFor(path), {}};
+    folder.subfolders = ListSubfolders(folder.path);
+    return folder;
+}
+
+void FolderList::Show(const FolderView& folder)
+{
+    std::vector<FolderEntry> entries = FolderEntries(folder.path, folder.subfolders);
+    path_ = folder.path;
+    entries_ = std::move(entries);
+    int openIndex = static_cast<int>(entries_.size() - folder.subfolders.size()) - 1;
     if (list_ == nullptr) return;
     SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);

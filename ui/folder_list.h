@@ -21,12 +21,22 @@ struct FolderEntry {
     bool open;          // the open folder and its ancestors
 };
 
+// A folder as the list shows it: its full path and its subfolders' names, sorted. Read apart
+// from the list, so that it may be read on another thread while the window is being made.
+struct FolderView {
+    std::wstring path;
+    std::vector<std::wstring> subfolders;
+};
+// path: a folder or a drive value. Raises when it cannot be read.
+FolderView ReadFolder(const std::wstring& path);
+
 class FolderList final : public AccessibleItems {
 public:
     void Attach(HWND list) { list_ = list; }
     HWND Handle() const { return list_; }
     // Opens path (a folder or a drive value). On failure raises and keeps the list as it was.
-    void SetPath(const std::wstring& path);
+    void SetPath(const std::wstring& path) { Show(ReadFolder(path)); }
+    void Show(const FolderView& folder);
     const std::wstring& Path() const { return path_; }
     const std::vector<FolderEntry>& Entries() const { return entries_; }
     // Opens the entry at index (double-click or Enter).

@@ -2,13 +2,13 @@
 
 #include <commctrl.h>
 #include <oleacc.h>
-#include <uxtheme.h>
 
 #include <utility>
 
 #include "app/handler.h"
 #include "app/resource.h"
 #include "app/runtime_error.h"
+#include "ui/tab_strip.h"
 
 namespace nadeshiro::ui {
 
@@ -80,7 +80,7 @@ KindStyle StyleOf(ControlKind kind)
         return {L"ListBox",
                 WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                 WS_EX_CLIENTEDGE};
-    case ControlKind::TabControl: return {WC_TABCONTROLW, WS_TABSTOP | TCS_SINGLELINE | TCS_TABS | TCS_FOCUSONBUTTONDOWN, 0};
+    case ControlKind::TabControl: return {kTabStripClass, WS_TABSTOP, 0};
     }
     return {L"Static", 0, 0};
 }
@@ -116,8 +116,10 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
         return window_;
     }
     if (instance == nullptr) instance = GetModuleHandleW(nullptr);
+    instance_ = instance;
     Register(instance, desc_.className, procedure, true);
     Register(instance, kPageClass, PageProc, false);
+    RegisterTabStrip(instance);
     UINT dpi = WindowDpi(nullptr);
     SIZE outer = OuterSize(desc_.clientWidth, desc_.clientHeight, desc_.style, 0, menu != nullptr, dpi);
     window_ = CreateWindowExW(0, desc_.className, desc_.caption, desc_.style, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
@@ -129,14 +131,21 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
     }
     ++g_openWindows;
     try {
-        CreateControls(instance);
         // The window may have come up on a monitor of another DPI.
-        LayOut(WindowDpi(window_));
-        if (desc_.fixedPlace) {
-            POINT place{TwipsToPixels(desc_.placeLeft, dpi_), TwipsToPixels(desc_.placeTop, dpi_)};
-            FitClientArea(window_, desc_.clientWidth, desc_.clientHeight, dpi_, &place);
+        SetMetrics(WindowDpi(window_));
+        FitWindow();
+        // The current page's controls, and those on the window, are made now at their places;
+        // another page's when it is first shown.
+        controls_.assign(desc_.controls.size(), nullptr);
+        pages_.assign(desc_.pages.size(), nullptr);
+        loading_ = true;
+        for (size_t i = 0; i < desc_.controls.size(); ++i) {
+            int page = desc_.controls[i].page;
+            if (page == kOnWindow || page == desc_.firstPage) CreateControl(i);
         }
+        loading_ = false;
     } catch (...) {
+        loading_ = false;
         DestroyWindow(window_);
         throw;
     }
@@ -147,61 +156,130 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
 void Form::Show(int showCommand)
 {
     ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : showCommand);
-    SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (showCommand != SW_SHOWNOACTIVATE) SetForegroundWindow(window_);
+    if (!std::exchange(fresh_, false)) {
+        // A window shown again comes to the front, above the tool's other windows.
+        SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (showCommand != SW_SHOWNOACTIVATE) SetForegroundWindow(window_);
+        UpdateWindow(window_);
+        return;
+    }
+    if (showCommand != SW_SHOWNOACTIVATE && GetForegroundWindow() != window_) SetForegroundWindow(window_);
     UpdateWindow(window_);
-    if (!std::exchange(fresh_, false)) return;
-    for (size_t i = 0; i < controls_.size(); ++i)
-        if (GetWindowLongW(controls_[i], GWL_STYLE) & WS_TABSTOP) {
-            SetFocus(lastFocus_ = controls_[i]);
+    for (HWND control : controls_)
+        if (control != nullptr && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
+            SetFocus(lastFocus_ = control);
             break;
         }
 }
 
+void Form::SetMetrics(UINT dpi)
+{
+    HFONT font = desc_.fontFace != nullptr ? CreateJapaneseFont(desc_.fontFace, desc_.fontPoints, dpi) : CreateInterfaceFont(dpi);
+    if (font_ != nullptr) DeleteObject(font_);
+    font_ = font;
+    dpi_ = dpi;
+}
+
+void Form::FitWindow()
+{
+    POINT place{TwipsToPixels(desc_.placeLeft, dpi_), TwipsToPixels(desc_.placeTop, dpi_)};
+    FitClientArea(window_, desc_.clientWidth, desc_.clientHeight, dpi_, desc_.fixedPlace ? &place : nullptr);
+}
+
+// Where the control of the table's entry i lies, in pixels on its parent: the window, or its
+// tab page, whose area the tab control gives.
+RECT Form::PlaceOf(size_t i) const
+{
+    const ControlDesc& desc = desc_.controls[i];
+    bool onPage = desc.page != kOnWindow;
+    int left = TwipsToPixels(desc.left + (onPage ? tabCorner_.x : 0), dpi_) - (onPage ? pageArea_.left : 0);
+    int top = TwipsToPixels(desc.top + (onPage ? tabCorner_.y : 0), dpi_) - (onPage ? pageArea_.top : 0);
+    int width = TwipsToPixels(desc.width, dpi_), height = TwipsToPixels(desc.height, dpi_);
+    if (desc.kind == ControlKind::DriveList) height += TwipsToPixels(2400, dpi_);  // the opened list
+    return RECT{left, top, left + width, top + height};
+}
+
 // The controls are made in the table's order, which is their focus order: the standard
 // dialog keyboard handling, and a screen reader, walk a window's controls in the order they
-// were made. A tab's page is made with its first control; the tab control leads, and the
-// pages, made after it, lie on it (LayOut cuts their area out of it).
-void Form::CreateControls(HINSTANCE instance)
+// lie on it. A tab's page lies where its first control is in the table; the tab control
+// leads, and the pages lie beneath it (ShapeTabControl cuts their area out of it).
+void Form::CreateControl(size_t i)
 {
-    for (const ControlDesc& desc : desc_.controls) {
-        HWND parent = window_;
-        if (desc.page != kOnWindow) {
-            if (pages_.size() <= static_cast<size_t>(desc.page)) pages_.resize(static_cast<size_t>(desc.page) + 1);
-            HWND& page = pages_[static_cast<size_t>(desc.page)];
-            if (page == nullptr)
-                page = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, desc_.pages[static_cast<size_t>(desc.page)],
-                                       WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
-                                           (desc.page == desc_.firstPage ? WS_VISIBLE : 0),
-                                       0, 0, 0, 0, window_, nullptr, instance, nullptr);
-            if (page == nullptr) RaiseLastError(desc_.className);
-            parent = page;
-        }
-        KindStyle kind = StyleOf(desc.kind);
-        HWND control = CreateWindowExW(kind.exStyle, kind.windowClass, desc.caption,
-                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style, 0, 0, 0, 0, parent,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance, nullptr);
-        if (control == nullptr) RaiseLastError(desc_.className);
-        controls_.push_back(control);
-        // The control answers through ControlProc first; the form and the control's own
-        // procedure ride on the control.
-        SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        auto own = reinterpret_cast<HANDLE>(GetWindowLongPtrW(control, GWLP_WNDPROC));
-        if (!SetPropW(control, kProcedureProperty, own)) RaiseLastError(desc_.className);
-        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc));
-        if (desc.kind == ControlKind::TextBox || desc.kind == ControlKind::MultiLineTextBox)
-            SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
-        if (desc.kind != ControlKind::TabControl) continue;
-        tabControl_ = control;
-        SetWindowTheme(control, L"", L"");  // the button-face background
-        for (size_t i = 0; i < desc_.pages.size(); ++i) {
-            TCITEMW item{};
-            item.mask = TCIF_TEXT;
-            item.pszText = const_cast<wchar_t*>(desc_.pages[i]);
-            SendMessageW(control, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
-        }
-        SendMessageW(control, TCM_SETCURSEL, static_cast<WPARAM>(desc_.firstPage), 0);
+    const ControlDesc& desc = desc_.controls[i];
+    HWND parent = desc.page != kOnWindow ? PageWindow(i) : window_;
+    KindStyle kind = StyleOf(desc.kind);
+    RECT place = PlaceOf(i);
+    HWND control = CreateWindowExW(kind.exStyle, kind.windowClass, desc.caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style,
+                                   place.left, place.top, place.right - place.left, place.bottom - place.top, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance_, nullptr);
+    if (control == nullptr) RaiseLastError(desc_.className);
+    controls_[i] = control;
+    // The control answers through ControlProc first; the form and the control's own
+    // procedure ride on the control.
+    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    auto own = reinterpret_cast<HANDLE>(GetWindowLongPtrW(control, GWLP_WNDPROC));
+    if (!SetPropW(control, kProcedureProperty, own)) RaiseLastError(desc_.className);
+    SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc));
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (desc.kind == ControlKind::TextBox || desc.kind == ControlKind::MultiLineTextBox)
+        SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
+    if (desc.kind != ControlKind::TabControl) return;
+    tabControl_ = control;
+    tabCorner_ = {desc.left, desc.top};
+    for (size_t page = 0; page < desc_.pages.size(); ++page) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(desc_.pages[page]);
+        SendMessageW(control, TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item));
     }
+    SendMessageW(control, TCM_SETCURSEL, static_cast<WPARAM>(desc_.firstPage), 0);
+    ShapeTabControl();
+}
+
+// The tab page that holds entry i's control, made when it is not yet: shown when it is the
+// current page, and placed in the window's order where its first control is in the table.
+HWND Form::PageWindow(size_t i)
+{
+    auto index = static_cast<size_t>(desc_.controls[i].page);
+    HWND& page = pages_[index];
+    if (page != nullptr) return page;
+    int current = tabControl_ != nullptr ? static_cast<int>(SendMessageW(tabControl_, TCM_GETCURSEL, 0, 0)) : desc_.firstPage;
+    page = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, desc_.pages[index],
+                           WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (static_cast<int>(index) == current ? WS_VISIBLE : 0),
+                           pageArea_.left, pageArea_.top, pageArea_.right - pageArea_.left, pageArea_.bottom - pageArea_.top,
+                           window_, nullptr, instance_, nullptr);
+    if (page == nullptr) RaiseLastError(desc_.className);
+    // A window is made beneath the others on its parent: while the window is loaded, in the
+    // table's order; a page made later goes up to follow what comes before it in the table.
+    if (loading_) return page;
+    for (size_t j = i; j-- > 0;) {
+        int before = desc_.controls[j].page;
+        HWND previous = before == kOnWindow ? controls_[j] : pages_[static_cast<size_t>(before)];
+        if (previous == nullptr || previous == page) continue;
+        SetWindowPos(page, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        break;
+    }
+    return page;
+}
+
+// The tab control keeps its tabs and frame; the pages, beneath it in the window's order,
+// show through where it has been cut away.
+void Form::ShapeTabControl()
+{
+    RECT tab{};
+    GetWindowRect(tabControl_, &tab);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tab), 2);
+    RECT area{0, 0, tab.right - tab.left, tab.bottom - tab.top};
+    SendMessageW(tabControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    HRGN shape = CreateRectRgn(0, 0, tab.right - tab.left, tab.bottom - tab.top);
+    HRGN hole = CreateRectRgnIndirect(&area);
+    if (shape != nullptr && hole != nullptr && CombineRgn(shape, shape, hole, RGN_DIFF) != ERROR &&
+        SetWindowRgn(tabControl_, shape, TRUE))
+        shape = nullptr;  // the system's now
+    if (shape != nullptr) DeleteObject(shape);
+    if (hole != nullptr) DeleteObject(hole);
+    OffsetRect(&area, tab.left, tab.top);
+    pageArea_ = area;
 }
 
 // A control answers a screen reader with its name from the table; everything else is the
@@ -239,67 +317,62 @@ void Form::DescribeItems(int id, const AccessibleItems* items)
 
 void Form::LayOut(UINT dpi)
 {
-    dpi_ = dpi;
     HFONT old = font_;
-    font_ = desc_.fontFace != nullptr ? CreateJapaneseFont(desc_.fontFace, desc_.fontPoints, dpi) : CreateInterfaceFont(dpi);
-    FitClientArea(window_, desc_.clientWidth, desc_.clientHeight, dpi);
-    POINT tabCorner{};  // twips
-    RECT pageArea{};    // pixels, on the client area
+    font_ = nullptr;
+    SetMetrics(dpi);
+    FitWindow();
     for (size_t i = 0; i < controls_.size(); ++i) {
-        if (desc_.controls[i].kind != ControlKind::TabControl) continue;
-        const ControlDesc& tab = desc_.controls[i];
-        tabCorner = {tab.left, tab.top};
-        SetRect(&pageArea, 0, 0, TwipsToPixels(tab.width, dpi), TwipsToPixels(tab.height, dpi));
-        SendMessageW(controls_[i], TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pageArea));
-        // The tab control keeps its tabs and frame; the pages, beneath it in the window's
-        // order, show through where it has been cut away.
-        HRGN shape = CreateRectRgn(0, 0, TwipsToPixels(tab.width, dpi), TwipsToPixels(tab.height, dpi));
-        HRGN hole = CreateRectRgnIndirect(&pageArea);
-        if (shape != nullptr && hole != nullptr && CombineRgn(shape, shape, hole, RGN_DIFF) != ERROR &&
-            SetWindowRgn(controls_[i], shape, TRUE))
-            shape = nullptr;  // the system's now
-        if (shape != nullptr) DeleteObject(shape);
-        if (hole != nullptr) DeleteObject(hole);
-        OffsetRect(&pageArea, TwipsToPixels(tab.left, dpi), TwipsToPixels(tab.top, dpi));
-    }
-    for (HWND page : pages_)
-        SetWindowPos(page, nullptr, pageArea.left, pageArea.top, pageArea.right - pageArea.left,
-                     pageArea.bottom - pageArea.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    for (size_t i = 0; i < controls_.size(); ++i) {
-        const ControlDesc& desc = desc_.controls[i];
-        bool onPage = desc.page != kOnWindow;
-        int left = TwipsToPixels(desc.left + (onPage ? tabCorner.x : 0), dpi) - (onPage ? pageArea.left : 0);
-        int top = TwipsToPixels(desc.top + (onPage ? tabCorner.y : 0), dpi) - (onPage ? pageArea.top : 0);
-        int width = TwipsToPixels(desc.width, dpi), height = TwipsToPixels(desc.height, dpi);
-        if (desc.kind == ControlKind::DriveList) height += TwipsToPixels(2400, dpi);  // the opened list
+        if (controls_[i] == nullptr) continue;
+        RECT place = PlaceOf(i);
         SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        SetWindowPos(controls_[i], nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(controls_[i], nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        if (controls_[i] != tabControl_) continue;
+        ShapeTabControl();
+        for (HWND page : pages_)
+            if (page != nullptr)
+                SetWindowPos(page, nullptr, pageArea_.left, pageArea_.top, pageArea_.right - pageArea_.left,
+                             pageArea_.bottom - pageArea_.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (old != nullptr) DeleteObject(old);
     InvalidateRect(window_, nullptr, TRUE);
 }
 
+void Form::CreatePage(int page)
+{
+    for (size_t i = 0; i < desc_.controls.size(); ++i)
+        if (desc_.controls[i].page == page && controls_[i] == nullptr) CreateControl(i);
+}
+
 void Form::ShowPage(int page)
 {
+    CreatePage(page);
     HWND focus = GetFocus();
     for (size_t i = 0; i < pages_.size(); ++i) {
+        if (pages_[i] == nullptr) continue;
         bool shown = static_cast<int>(i) == page;
         if (!shown && focus != nullptr && IsChild(pages_[i], focus)) SetFocus(tabControl_);
         ShowWindow(pages_[i], shown ? SW_SHOWNA : SW_HIDE);
     }
 }
 
-HWND Form::Control(int id) const
+HWND Form::ControlAt(size_t i)
+{
+    if (controls_[i] == nullptr && window_ != nullptr) CreatePage(desc_.controls[i].page);
+    return controls_[i];
+}
+
+HWND Form::Control(int id)
 {
     for (size_t i = 0; i < controls_.size(); ++i)
-        if (desc_.controls[i].id == id) return controls_[i];
+        if (desc_.controls[i].id == id) return ControlAt(i);
     return nullptr;
 }
 
-HWND Form::Control(const wchar_t* name) const
+HWND Form::Control(const wchar_t* name)
 {
     for (size_t i = 0; i < controls_.size(); ++i)
-        if (lstrcmpW(desc_.controls[i].name, name) == 0) return controls_[i];
+        if (lstrcmpW(desc_.controls[i].name, name) == 0) return ControlAt(i);
     return nullptr;
 }
 

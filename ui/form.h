@@ -63,8 +63,10 @@ public:
     void Show(int showCommand = SW_SHOWNORMAL);
 
     HWND Window() const { return window_; }
-    HWND Control(int id) const;
-    HWND Control(const wchar_t* name) const;
+    // A control of the window, by identifier or name; one on a tab page not yet shown is
+    // made then.
+    HWND Control(int id);
+    HWND Control(const wchar_t* name);
     UINT Dpi() const { return dpi_; }
     // A list's items as a screen reader hears them (the list must outlive the window).
     void DescribeItems(int id, const AccessibleItems* items);
@@ -74,20 +76,31 @@ public:
     LRESULT Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    void CreateControls(HINSTANCE instance);
+    void SetMetrics(UINT dpi);
+    void FitWindow();
+    RECT PlaceOf(size_t i) const;
+    void CreateControl(size_t i);
+    HWND PageWindow(size_t i);
+    void ShapeTabControl();
     void LayOut(UINT dpi);
+    void CreatePage(int page);
     void ShowPage(int page);
+    HWND ControlAt(size_t i);
     const ControlDesc* DescOf(HWND control) const;
     static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
     const FormDesc& desc_;
     HWND window_ = nullptr;
-    std::vector<HWND> controls_;  // in the order of desc_.controls
+    HINSTANCE instance_ = nullptr;
+    std::vector<HWND> controls_;  // in the order of desc_.controls; nullptr: on a page not yet made
     std::vector<std::pair<int, const AccessibleItems*>> described_;  // by control identifier
     std::vector<HWND> pages_;
     HWND tabControl_ = nullptr;
     HWND lastFocus_ = nullptr;
+    POINT tabCorner_{};  // twips
+    RECT pageArea_{};    // pixels, on the client area
     bool fresh_ = false;
+    bool loading_ = false;
     UINT dpi_ = 96;
     HFONT font_ = nullptr;
 };

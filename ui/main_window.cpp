@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <exception>
+#include <future>
+
 #include "app/handler.h"
 #include "app/platform.h"
 #include "app/resource.h"
@@ -76,14 +79,37 @@ HMENU CreateMainMenu()
     return bar;
 }
 
-// Form_Load: the game folder is the current folder when the tool starts; the drive and
-// folder lists start on it.
-void Form_Load()
+// What the main window shows at start, read from the disk while the window is being made:
+// the drives, and the game folder for the folder list (or why it could not be read).
+struct StartView {
+    std::vector<DriveEntry> drives;
+    FolderView folder;
+    std::exception_ptr folderFailure;
+};
+
+StartView ReadStartView(const std::wstring& gameFolder)
 {
-    g_fields.GameFolder = platform::CurrentDirectory();
+    StartView view;
+    view.drives = ReadDrives(SystemDrives());
+    try {
+        view.folder = ReadFolder(gameFolder);
+    } catch (...) {
+        view.folderFailure = std::current_exception();
+    }
+    return view;
+}
+
+// Form_Load: the game folder is the current folder when the tool starts (read before the
+// window is made); the drive and folder lists start on it.
+void Form_Load(std::future<StartView>& reading)
+{
+    StartView view = reading.get();
     const std::wstring& folder = g_fields.GameFolder;
-    g_drive1.Fill(folder.size() >= 2 && folder[1] == L':' ? folder[0] : L'\0');
-    RunHandler([] { g_dir1.SetPath(g_fields.GameFolder); });
+    g_drive1.Fill(folder.size() >= 2 && folder[1] == L':' ? folder[0] : L'\0', view.drives);
+    RunHandler([&] {
+        if (view.folderFailure) std::rethrow_exception(view.folderFailure);
+        g_dir1.Show(view.folder);
+    });
 }
 
 void Command1_Click()
@@ -199,9 +225,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 HWND CreateMainWindow(HINSTANCE instance, int showCommand)
 {
-    INITCOMMONCONTROLSEX common{sizeof common, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&common);
     bool loaded = RunHandler([&] {
+        // The disk is read on a thread of its own while the window is made, where the
+        // system gives one; else when the lists are filled.
+        g_fields.GameFolder = platform::CurrentDirectory();
+        std::future<StartView> reading =
+            std::async(std::launch::async | std::launch::deferred, ReadStartView, g_fields.GameFolder);
         HWND window = g_form.Load(instance, MainWindowProc, CreateMainMenu());
         platform::SetMessageOwner(window);
         g_banner = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -209,7 +238,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
         g_dir1.Attach(Control(IDC_DIR1));
         g_form.DescribeItems(IDC_DIR1, &g_dir1);
         g_dir1.SetMetrics(g_form.Dpi(), g_form.Font());
-        Form_Load();
+        Form_Load(reading);
         g_form.Show(showCommand);
     });
     if (!loaded && g_form.Window() != nullptr) DestroyWindow(g_form.Window());
