@@ -85,14 +85,23 @@ void Fill(HDC dc, int left, int top, int right, int bottom, int colour)
     FillRect(dc, &r, GetSysColorBrush(colour));
 }
 
-// A tab's outline in the classic look: light on the left and top, shadow on the right.
+// A tab's outline: a shadow line round its left, top and right, and a light line inside it
+// on the left and top, which shows on a pale button face as on a grey one.
 void DrawTabEdges(HDC dc, const RECT& r)
 {
-    Fill(dc, r.left, r.top + 2, r.left + 1, r.bottom, COLOR_BTNHIGHLIGHT);
-    Fill(dc, r.left + 1, r.top + 1, r.left + 2, r.top + 2, COLOR_BTNHIGHLIGHT);
-    Fill(dc, r.left + 2, r.top, r.right - 2, r.top + 1, COLOR_BTNHIGHLIGHT);
-    Fill(dc, r.right - 2, r.top + 1, r.right - 1, r.bottom, COLOR_BTNSHADOW);
-    Fill(dc, r.right - 1, r.top + 2, r.right, r.bottom, COLOR_3DDKSHADOW);
+    Fill(dc, r.left, r.top + 1, r.left + 1, r.bottom, COLOR_BTNSHADOW);
+    Fill(dc, r.left + 1, r.top, r.right - 1, r.top + 1, COLOR_BTNSHADOW);
+    Fill(dc, r.right - 1, r.top + 1, r.right, r.bottom, COLOR_BTNSHADOW);
+    Fill(dc, r.left + 1, r.top + 1, r.left + 2, r.bottom, COLOR_BTNHIGHLIGHT);
+    Fill(dc, r.left + 2, r.top + 1, r.right - 1, r.top + 2, COLOR_BTNHIGHLIGHT);
+}
+
+// The area below the tabs, outlined the same way.
+void DrawPanel(HDC dc, const RECT& r)
+{
+    FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
+    Fill(dc, r.left + 1, r.top + 1, r.left + 2, r.bottom - 1, COLOR_BTNHIGHLIGHT);
+    Fill(dc, r.left + 2, r.top + 1, r.right - 1, r.top + 2, COLOR_BTNHIGHLIGHT);
 }
 
 void Paint(HWND strip, const TabState& state)
@@ -103,8 +112,7 @@ void Paint(HWND strip, const TabState& state)
     GetClientRect(strip, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     int row = RowHeight(strip, state);
-    RECT panel{client.left, row, client.right, client.bottom};
-    DrawEdge(dc, &panel, EDGE_RAISED, BF_RECT);
+    DrawPanel(dc, RECT{client.left, row, client.right, client.bottom});
 
     std::vector<RECT> rects = TabRects(strip, state);
     HGDIOBJ oldFont = SelectObject(dc, FontOf(state));
@@ -113,7 +121,7 @@ void Paint(HWND strip, const TabState& state)
     for (size_t i = 0; i < rects.size(); ++i) {
         bool current = static_cast<int>(i) == state.current;
         RECT tab = current ? Raised(rects[i], row) : rects[i];
-        if (current) Fill(dc, tab.left + 1, tab.top + 1, tab.right - 2, tab.bottom, COLOR_BTNFACE);
+        if (current) Fill(dc, tab.left + 1, tab.top + 1, tab.right - 1, tab.bottom, COLOR_BTNFACE);
         DrawTabEdges(dc, tab);
         RECT text = tab;
         if (current) text.bottom -= 2;
@@ -121,7 +129,7 @@ void Paint(HWND strip, const TabState& state)
                   DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
         bool showFocus = !(SendMessageW(strip, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
         if (current && GetFocus() == strip && showFocus) {
-            InflateRect(&text, -Scaled(3, strip), -Scaled(2, strip));
+            InflateRect(&text, -Scaled(4, strip), -Scaled(3, strip));
             DrawFocusRect(dc, &text);
         }
     }
