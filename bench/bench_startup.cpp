@@ -2,7 +2,11 @@
 // waiting for input, against a bare window program with the same menu bar, alternated round
 // by round, and prints both medians and their ratio. Both start in a game folder of their own
 // with a few slot files.
-//   wine build/bench/bench_startup.exe [rounds] [tool.exe] [bare.exe]
+//   wine build/bench/bench_startup.exe [rounds] [tool.exe] [bare.exe] [pause]
+// pause: milliseconds to wait after each program has ended (default 0), so that the system's
+// tidying up after one program is not paid by the start of the next.
+// Each program is named by its file name (bench\bare_controls.exe: the bare window with the
+// standard controls the tool shows at start).
 #include <windows.h>
 
 #include <cstdio>
@@ -25,6 +29,12 @@ std::wstring Beside(const wchar_t* relative)
     return folder + relative;
 }
 
+std::wstring FileName(const std::wstring& path)
+{
+    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    return name.substr(0, name.rfind(L'.'));
+}
+
 struct Found {
     DWORD processId;
     HWND window;
@@ -43,7 +53,7 @@ BOOL CALLBACK FindShown(HWND window, LPARAM lParam)
 }
 
 // Seconds from the start of program to its window shown and idle; negative on failure.
-double TimeStart(const std::wstring& program, const std::wstring& folder)
+double TimeStart(const std::wstring& program, const std::wstring& folder, DWORD settle = 0)
 {
     std::wstring commandLine = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
@@ -66,6 +76,9 @@ double TimeStart(const std::wstring& program, const std::wstring& folder)
     if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    // The system tidies up after a program a little after it has ended; the next start does
+    // not pay for that.
+    Sleep(settle);
     return found.window != nullptr ? elapsed : -1;
 }
 
@@ -77,6 +90,7 @@ int wmain(int argc, wchar_t** argv)
     if (rounds < 1) rounds = 1;
     std::wstring tool = argc > 2 ? argv[2] : Beside(L"..\\nadeshiro.exe");
     std::wstring bare = argc > 3 ? argv[3] : Beside(L"bare_window.exe");
+    DWORD settle = argc > 4 ? static_cast<DWORD>(_wtoi(argv[4])) : 0;
 
     wchar_t temp[MAX_PATH + 1];
     std::wstring folder(temp, GetTempPathW(MAX_PATH + 1, temp));
@@ -94,7 +108,7 @@ int wmain(int argc, wchar_t** argv)
     TimeStart(bare, folder);
     std::vector<double> toolTimes, bareTimes;
     for (int r = 0; r < rounds; ++r) {
-        double t = TimeStart(tool, folder), b = TimeStart(bare, folder);
+        double t = TimeStart(tool, folder, settle), b = TimeStart(bare, folder, settle);
         if (t < 0 || b < 0) {
             std::fprintf(stderr, "a program did not show its window (round %d)\n", r + 1);
             return 1;
@@ -103,8 +117,8 @@ int wmain(int argc, wchar_t** argv)
         bareTimes.push_back(b);
     }
     double t = Median(toolTimes) * 1000, b = Median(bareTimes) * 1000;
-    std::printf("start to window shown and idle: nadeshiro %.1f ms, bare window %.1f ms, ratio %.2f (medians of %d)\n", t,
-                b, t / b, rounds);
+    std::printf("start to window shown and idle: %ls %.1f ms, %ls %.1f ms, ratio %.2f (medians of %d)\n",
+                FileName(tool).c_str(), t, FileName(bare).c_str(), b, t / b, rounds);
     for (const wchar_t* name : {L"\\save00", L"\\save07", L"\\save29"}) DeleteFileW((folder + name).c_str());
     RemoveDirectoryW(folder.c_str());
     return 0;
