@@ -88,8 +88,9 @@ int wmain(int argc, wchar_t** argv)
 {
     int rounds = argc > 1 ? _wtoi(argv[1]) : 20;
     if (rounds < 1) rounds = 1;
-    std::wstring tool = argc > 2 ? argv[2] : Beside(L"..\\nadeshiro.exe");
-    std::wstring bare = argc > 3 ? argv[3] : Beside(L"bare_window.exe");
+    // An empty argument keeps the default.
+    std::wstring tool = argc > 2 && argv[2][0] != 0 ? argv[2] : Beside(L"..\\nadeshiro.exe");
+    std::wstring bare = argc > 3 && argv[3][0] != 0 ? argv[3] : Beside(L"bare_window.exe");
     DWORD settle = argc > 4 ? static_cast<DWORD>(_wtoi(argv[4])) : 0;
 
     wchar_t temp[MAX_PATH + 1];
