@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include <exception>
-#include <future>
+#include <utility>
 
 #include "app/handler.h"
 #include "app/platform.h"
@@ -101,9 +101,60 @@ StartView ReadStartView(const std::wstring& gameFolder)
 
 // Form_Load: the game folder is the current folder when the tool starts (read before the
 // window is made); the drive and folder lists start on it.
-void Form_Load(std::future<StartView>& reading)
+// Reads the start view on a thread of its own from the moment it is made; Take waits for it.
+// Where the system gives no thread, Take reads it itself.
+class StartReading {
+public:
+    explicit StartReading(std::wstring gameFolder) : gameFolder_(std::move(gameFolder))
+    {
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    }
+    StartReading(const StartReading&) = delete;
+    StartReading& operator=(const StartReading&) = delete;
+    ~StartReading() { Wait(); }
+
+    StartView Take()
+    {
+        if (!Wait() && !done_) Read();
+        if (failure_) std::rethrow_exception(failure_);
+        return std::move(view_);
+    }
+
+private:
+    static DWORD WINAPI Run(void* self)
+    {
+        static_cast<StartReading*>(self)->Read();
+        return 0;
+    }
+    void Read()
+    {
+        try {
+            view_ = ReadStartView(gameFolder_);
+        } catch (...) {
+            failure_ = std::current_exception();  // the system's memory ran out
+        }
+        done_ = true;
+    }
+    // Waits for the thread to end, if there is one; false when there was none.
+    bool Wait()
+    {
+        HANDLE thread = std::exchange(thread_, nullptr);
+        if (thread == nullptr) return false;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        return true;
+    }
+
+    std::wstring gameFolder_;
+    StartView view_;
+    std::exception_ptr failure_;
+    bool done_ = false;
+    HANDLE thread_ = nullptr;
+};
+
+void Form_Load(StartReading& reading)
 {
-    StartView view = reading.get();
+    StartView view = reading.Take();
     const std::wstring& folder = g_fields.GameFolder;
     g_drive1.Fill(folder.size() >= 2 && folder[1] == L':' ? folder[0] : L'\0', view.drives);
     RunHandler([&] {
@@ -229,8 +280,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
         // The disk is read on a thread of its own while the window is made, where the
         // system gives one; else when the lists are filled.
         g_fields.GameFolder = platform::CurrentDirectory();
-        std::future<StartView> reading =
-            std::async(std::launch::async | std::launch::deferred, ReadStartView, g_fields.GameFolder);
+        StartReading reading(g_fields.GameFolder);
         HWND window = g_form.Load(instance, MainWindowProc, CreateMainMenu());
         platform::SetMessageOwner(window);
         g_banner = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
