@@ -25,7 +25,7 @@ void Check(bool holds, const std::wstring& otherwise)
     if (!holds && ++g_failures) std::fprintf(stderr, "check_packaged: %s\n", Utf8(otherwise).c_str());
 }
 
-// Of this checker's architecture, without symbols or link time, with icon, manifest and the
+// Of this checker's architecture, at most 450 KiB, without symbols or link time, with icon, manifest and the
 // version record (1.0.0.0, Japanese and Unicode, its texts) as Windows' file properties read it.
 void CheckFile(const std::wstring& exe)
 {
@@ -39,6 +39,9 @@ void CheckFile(const std::wstring& exe)
     Check(FindResourceW(image, MAKEINTRESOURCEW(IDI_NADESHIRO), RT_GROUP_ICON), L"no icon");
     Check(FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST), L"no manifest");
     FreeLibrary(image);
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    Check(GetFileAttributesExW(exe.c_str(), GetFileExInfoStandard, &file) && file.nFileSizeHigh == 0 && file.nFileSizeLow <= 450 * 1024,
+          L"larger than 450 KiB");
     std::vector<BYTE> record(GetFileVersionInfoSizeW(exe.c_str(), nullptr) + 1);
     if (!GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(record.size()), record.data())) return Check(false, L"no version record");
     UINT length = 0;
