@@ -111,7 +111,7 @@ int wmain(int argc, wchar_t** argv)
     for (int r = 0; r < rounds; ++r) {
         double t = TimeStart(tool, folder, settle), b = TimeStart(bare, folder, settle);
         if (t < 0 || b < 0) {
-            std::fprintf(stderr, "a program did not show its window (round %d)\n", r + 1);
+            std::fprintf(stderr, "%ls did not show its window (round %d)\n", FileName(t < 0 ? tool : bare).c_str(), r + 1);
             return 1;
         }
         toolTimes.push_back(t);
