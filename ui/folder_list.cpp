@@ -5,6 +5,7 @@
 
 #include "app/platform.h"
 #include "app/runtime_error.h"
+#include "ui/window_layout.h"
 
 namespace nadeshiro::ui {
 
@@ -24,8 +25,6 @@ size_t RootLength(const std::wstring& path)
     }
     return 0;
 }
-
-int Scale(int pixelsAt96, UINT dpi) { return MulDiv(pixelsAt96, static_cast<int>(dpi), 96); }
 
 void DrawFolderPicture(HDC dc, int x, int y, int size, bool open)
 {
@@ -166,7 +165,7 @@ void FolderList::SetMetrics(UINT dpi, HFONT font)
     GetTextMetricsW(dc, &metrics);
     SelectObject(dc, old);
     ReleaseDC(list_, dc);
-    int height = std::max<int>(metrics.tmHeight + Scale(2, dpi), Scale(18, dpi));
+    int height = std::max<int>(metrics.tmHeight + ScalePixels(2, dpi), ScalePixels(18, dpi));
     SendMessageW(list_, LB_SETITEMHEIGHT, 0, height);
 }
 
@@ -177,12 +176,12 @@ void FolderList::Draw(const DRAWITEMSTRUCT& item) const
     HDC dc = item.hDC;
     bool selected = (item.itemState & ODS_SELECTED) != 0;
     FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    int icon = Scale(16, dpi_);
-    int x = item.rcItem.left + Scale(2, dpi_) + entry.depth * Scale(8, dpi_);
+    int icon = ScalePixels(16, dpi_);
+    int x = item.rcItem.left + ScalePixels(2, dpi_) + entry.depth * ScalePixels(8, dpi_);
     int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - icon) / 2;
     DrawFolderPicture(dc, x, y, icon, entry.open);
     RECT text = item.rcItem;
-    text.left = x + icon + Scale(4, dpi_);
+    text.left = x + icon + ScalePixels(4, dpi_);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     DrawTextW(dc, entry.text.c_str(), static_cast<int>(entry.text.size()), &text,

@@ -132,7 +132,7 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
     ++g_openWindows;
     try {
         // The window may have come up on a monitor of another DPI.
-        SetMetrics(WindowDpi(window_));
+        if (HFONT old = SetMetrics(WindowDpi(window_))) DeleteObject(old);
         FitWindow();
         // The current page's controls, and those on the window, are made now at their places;
         // another page's when it is first shown.
@@ -155,16 +155,13 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
 
 void Form::Show(int showCommand)
 {
+    bool fresh = std::exchange(fresh_, false);
     ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : showCommand);
-    if (!std::exchange(fresh_, false)) {
-        // A window shown again comes to the front, above the tool's other windows.
-        SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        if (showCommand != SW_SHOWNOACTIVATE) SetForegroundWindow(window_);
-        UpdateWindow(window_);
-        return;
-    }
+    // A window shown again comes to the front, above the tool's other windows.
+    if (!fresh) SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (showCommand != SW_SHOWNOACTIVATE && GetForegroundWindow() != window_) SetForegroundWindow(window_);
     UpdateWindow(window_);
+    if (!fresh) return;
     for (HWND control : controls_)
         if (control != nullptr && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
             SetFocus(lastFocus_ = control);
@@ -172,12 +169,13 @@ void Form::Show(int showCommand)
         }
 }
 
-void Form::SetMetrics(UINT dpi)
+// The window's DPI and its font at that DPI; gives back the font before, which the controls
+// may still use.
+HFONT Form::SetMetrics(UINT dpi)
 {
     HFONT font = desc_.fontFace != nullptr ? CreateJapaneseFont(desc_.fontFace, desc_.fontPoints, dpi) : CreateInterfaceFont(dpi);
-    if (font_ != nullptr) DeleteObject(font_);
-    font_ = font;
     dpi_ = dpi;
+    return std::exchange(font_, font);
 }
 
 void Form::FitWindow()
@@ -317,9 +315,7 @@ void Form::DescribeItems(int id, const AccessibleItems* items)
 
 void Form::LayOut(UINT dpi)
 {
-    HFONT old = font_;
-    font_ = nullptr;
-    SetMetrics(dpi);
+    HFONT old = SetMetrics(dpi);
     FitWindow();
     for (size_t i = 0; i < controls_.size(); ++i) {
         if (controls_[i] == nullptr) continue;

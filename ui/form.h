@@ -76,7 +76,7 @@ public:
     LRESULT Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    void SetMetrics(UINT dpi);
+    HFONT SetMetrics(UINT dpi);
     void FitWindow();
     RECT PlaceOf(size_t i) const;
     void CreateControl(size_t i);

@@ -79,46 +79,31 @@ HMENU CreateMainMenu()
     return bar;
 }
 
-// What the main window shows at start, read from the disk while the window is being made:
-// the drives, and the game folder for the folder list (or why it could not be read).
-struct StartView {
-    std::vector<DriveEntry> drives;
-    FolderView folder;
-    std::exception_ptr folderFailure;
-};
-
-StartView ReadStartView(const std::wstring& gameFolder)
-{
-    StartView view;
-    view.drives = ReadDrives(SystemDrives());
-    try {
-        view.folder = ReadFolder(gameFolder);
-    } catch (...) {
-        view.folderFailure = std::current_exception();
-    }
-    return view;
-}
-
-// Form_Load: the game folder is the current folder when the tool starts (read before the
-// window is made); the drive and folder lists start on it.
-// Reads the start view on a thread of its own from the moment it is made; Take waits for it.
-// Where the system gives no thread, Take reads it itself.
+// The drives and the game folder for the lists at start, read from the disk on a thread of
+// their own while the window is made (where the system gives no thread, at once). What could
+// not be read is kept to be reported when the lists are filled.
 class StartReading {
 public:
     explicit StartReading(std::wstring gameFolder) : gameFolder_(std::move(gameFolder))
     {
         thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+        if (thread_ == nullptr) Read();
     }
     StartReading(const StartReading&) = delete;
     StartReading& operator=(const StartReading&) = delete;
     ~StartReading() { Wait(); }
 
-    StartView Take()
+    void Wait()
     {
-        if (!Wait() && !done_) Read();
-        if (failure_) std::rethrow_exception(failure_);
-        return std::move(view_);
+        if (thread_ == nullptr) return;
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(std::exchange(thread_, nullptr));
     }
+
+    std::vector<DriveEntry> drives;
+    std::exception_ptr drivesFailure;  // the system's memory ran out
+    FolderView folder;
+    std::exception_ptr folderFailure;
 
 private:
     static DWORD WINAPI Run(void* self)
@@ -129,37 +114,32 @@ private:
     void Read()
     {
         try {
-            view_ = ReadStartView(gameFolder_);
+            drives = ReadDrives(SystemDrives());
         } catch (...) {
-            failure_ = std::current_exception();  // the system's memory ran out
+            drivesFailure = std::current_exception();
         }
-        done_ = true;
-    }
-    // Waits for the thread to end, if there is one; false when there was none.
-    bool Wait()
-    {
-        HANDLE thread = std::exchange(thread_, nullptr);
-        if (thread == nullptr) return false;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        return true;
+        try {
+            folder = ReadFolder(gameFolder_);
+        } catch (...) {
+            folderFailure = std::current_exception();
+        }
     }
 
     std::wstring gameFolder_;
-    StartView view_;
-    std::exception_ptr failure_;
-    bool done_ = false;
     HANDLE thread_ = nullptr;
 };
 
+// Form_Load: the game folder is the current folder when the tool starts (taken before the
+// window is made); the drive and folder lists start on it.
 void Form_Load(StartReading& reading)
 {
-    StartView view = reading.Take();
+    reading.Wait();
+    if (reading.drivesFailure) std::rethrow_exception(reading.drivesFailure);
     const std::wstring& folder = g_fields.GameFolder;
-    g_drive1.Fill(folder.size() >= 2 && folder[1] == L':' ? folder[0] : L'\0', view.drives);
+    g_drive1.Fill(folder.size() >= 2 && folder[1] == L':' ? folder[0] : L'\0', reading.drives);
     RunHandler([&] {
-        if (view.folderFailure) std::rethrow_exception(view.folderFailure);
-        g_dir1.Show(view.folder);
+        if (reading.folderFailure) std::rethrow_exception(reading.folderFailure);
+        g_dir1.Show(reading.folder);
     });
 }
 
@@ -277,8 +257,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 HWND CreateMainWindow(HINSTANCE instance, int showCommand)
 {
     bool loaded = RunHandler([&] {
-        // The disk is read on a thread of its own while the window is made, where the
-        // system gives one; else when the lists are filled.
         g_fields.GameFolder = platform::CurrentDirectory();
         StartReading reading(g_fields.GameFolder);
         HWND window = g_form.Load(instance, MainWindowProc, CreateMainMenu());

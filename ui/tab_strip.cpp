@@ -20,43 +20,38 @@ struct TabState {
 
 TabState* StateOf(HWND strip) { return reinterpret_cast<TabState*>(GetWindowLongPtrW(strip, 0)); }
 
-int Scaled(int pixelsAt96, HWND strip) { return MulDiv(pixelsAt96, static_cast<int>(WindowDpi(strip)), 96); }
-
 HFONT FontOf(const TabState& state)
 {
     return state.font != nullptr ? state.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-// The height of the row of tabs, in pixels: the text, a margin above and below it, and the
-// room by which the current tab stands above the others.
-int RowHeight(HWND strip, const TabState& state)
+// Where things lie in the strip's client area, in the strip's font at its DPI.
+struct Geometry {
+    UINT dpi;
+    int row;                 // the height of the row of tabs: the text, a margin above and
+                             // below it, and the room by which the current tab stands out
+    std::vector<RECT> tabs;  // each tab as it lies when it is not the current one
+};
+
+Geometry Measure(HWND strip, const TabState& state)
 {
+    Geometry geometry{WindowDpi(strip), 0, {}};
+    int pad = ScalePixels(6, geometry.dpi);
     HDC dc = GetDC(strip);
     HGDIOBJ old = SelectObject(dc, FontOf(state));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(strip, dc);
-    return metrics.tmHeight + 2 * Scaled(3, strip) + 2;
-}
-
-// Where each tab lies in the strip's client area, as it lies when it is not the current one.
-std::vector<RECT> TabRects(HWND strip, const TabState& state)
-{
-    std::vector<RECT> rects;
-    int row = RowHeight(strip, state), pad = Scaled(6, strip);
-    HDC dc = GetDC(strip);
-    HGDIOBJ old = SelectObject(dc, FontOf(state));
+    geometry.row = metrics.tmHeight + 2 * ScalePixels(3, geometry.dpi) + 2;
     int x = 2;
     for (const std::wstring& caption : state.captions) {
         SIZE size{};
         GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-        rects.push_back(RECT{x, 2, x + size.cx + 2 * pad, row});
-        x = rects.back().right;
+        geometry.tabs.push_back(RECT{x, 2, x + size.cx + 2 * pad, geometry.row});
+        x = geometry.tabs.back().right;
     }
     SelectObject(dc, old);
     ReleaseDC(strip, dc);
-    return rects;
+    return geometry;
 }
 
 // The current tab stands out: wider and higher than the others, open to the area below.
@@ -67,15 +62,14 @@ RECT Raised(RECT tab, int row)
 
 int HitTest(HWND strip, const TabState& state, POINT point)
 {
-    std::vector<RECT> rects = TabRects(strip, state);
-    int row = RowHeight(strip, state);
+    Geometry geometry = Measure(strip, state);
     // The current tab first: it covers the edges of its neighbours.
-    if (state.current >= 0 && static_cast<size_t>(state.current) < rects.size()) {
-        RECT raised = Raised(rects[static_cast<size_t>(state.current)], row);
+    if (state.current >= 0 && static_cast<size_t>(state.current) < geometry.tabs.size()) {
+        RECT raised = Raised(geometry.tabs[static_cast<size_t>(state.current)], geometry.row);
         if (PtInRect(&raised, point)) return state.current;
     }
-    for (size_t i = 0; i < rects.size(); ++i)
-        if (PtInRect(&rects[i], point)) return static_cast<int>(i);
+    for (size_t i = 0; i < geometry.tabs.size(); ++i)
+        if (PtInRect(&geometry.tabs[i], point)) return static_cast<int>(i);
     return -1;
 }
 
@@ -111,25 +105,23 @@ void Paint(HWND strip, const TabState& state)
     RECT client;
     GetClientRect(strip, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    int row = RowHeight(strip, state);
-    DrawPanel(dc, RECT{client.left, row, client.right, client.bottom});
-
-    std::vector<RECT> rects = TabRects(strip, state);
+    Geometry geometry = Measure(strip, state);
+    DrawPanel(dc, RECT{client.left, geometry.row, client.right, client.bottom});
     HGDIOBJ oldFont = SelectObject(dc, FontOf(state));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(IsWindowEnabled(strip) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    for (size_t i = 0; i < rects.size(); ++i) {
+    bool showFocus = GetFocus() == strip && !(SendMessageW(strip, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+    for (size_t i = 0; i < geometry.tabs.size(); ++i) {
         bool current = static_cast<int>(i) == state.current;
-        RECT tab = current ? Raised(rects[i], row) : rects[i];
+        RECT tab = current ? Raised(geometry.tabs[i], geometry.row) : geometry.tabs[i];
         if (current) Fill(dc, tab.left + 1, tab.top + 1, tab.right - 1, tab.bottom, COLOR_BTNFACE);
         DrawTabEdges(dc, tab);
         RECT text = tab;
         if (current) text.bottom -= 2;
         DrawTextW(dc, state.captions[i].c_str(), static_cast<int>(state.captions[i].size()), &text,
                   DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
-        bool showFocus = !(SendMessageW(strip, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
-        if (current && GetFocus() == strip && showFocus) {
-            InflateRect(&text, -Scaled(4, strip), -Scaled(3, strip));
+        if (current && showFocus) {
+            InflateRect(&text, -ScalePixels(4, geometry.dpi), -ScalePixels(3, geometry.dpi));
             DrawFocusRect(dc, &text);
         }
     }
@@ -186,7 +178,7 @@ LRESULT Answer(HWND strip, TabState& state, UINT message, WPARAM wParam, LPARAM 
     case TCM_GETITEMRECT: {
         auto* rect = reinterpret_cast<RECT*>(lParam);
         if (rect == nullptr || static_cast<int>(wParam) < 0 || static_cast<int>(wParam) >= count) return FALSE;
-        *rect = TabRects(strip, state)[wParam];
+        *rect = Measure(strip, state).tabs[wParam];
         return TRUE;
     }
     case TCM_HITTEST: {
@@ -200,7 +192,7 @@ LRESULT Answer(HWND strip, TabState& state, UINT message, WPARAM wParam, LPARAM 
         // The area below the tabs inside the frame (wParam FALSE), or the strip around an area.
         auto* rect = reinterpret_cast<RECT*>(lParam);
         if (rect == nullptr) return 0;
-        int row = RowHeight(strip, state);
+        int row = Measure(strip, state).row;
         if (wParam == FALSE) {
             rect->left += 2, rect->top += row + 2, rect->right -= 2, rect->bottom -= 2;
         } else {

@@ -93,6 +93,11 @@ int TwipsToPixels(int twips, UINT dpi)
     return MulDiv(twips, static_cast<int>(dpi), 1440);
 }
 
+int ScalePixels(int pixelsAt96, UINT dpi)
+{
+    return MulDiv(pixelsAt96, static_cast<int>(dpi), 96);
+}
+
 UINT WindowDpi(HWND window)
 {
     static const DpiFunctions system = [] {

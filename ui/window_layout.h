@@ -10,6 +10,8 @@ namespace nadeshiro::ui {
 
 // 1440 twips make an inch; 15 twips are one pixel at 96 DPI.
 int TwipsToPixels(int twips, UINT dpi);
+// A length drawn by the tool in pixels at 96 DPI, at dpi.
+int ScalePixels(int pixelsAt96, UINT dpi);
 
 // The DPI the window is shown at: the window's own where the system has it (Windows 10),
 // else its monitor's (Windows 8.1), else the system's.
