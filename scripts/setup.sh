@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building, running, testing and packaging nadeshiro needs on Debian 12 (as
 # root): both MinGW-w64 compilers (x86 and x64), 64-bit and 32-bit Wine, Xvfb and the tools
-# that drive windows, Japanese fonts, and the Japanese UTF-8 locale that Wine needs for code
+# that drive windows, Japanese fonts (IPA, the narrow face the windows are laid out for, and
+# Noto Sans CJK, a wide one the caption tests also measure), and the Japanese UTF-8 locale
+# that Wine needs for code
 # page 932 and for file names in Japanese.
 set -euo pipefail
 
@@ -16,7 +18,7 @@ packages=(
   wine wine64 wine32:i386 fonts-wine
   locales
   xvfb xauth x11-utils imagemagick xdotool
-  fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-noto-cjk
   zip unzip
 )
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/resource.h"
+#include "app/version.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void Check(bool holds, const std::wstring& otherwise)
 }
 
 // Of this checker's architecture, at most 450 KiB, without symbols or link time, with icon, manifest and the
-// version record (1.0.0.0, Japanese and Unicode, its texts) as Windows' file properties read it.
+// version record (the project's version, Japanese and Unicode, its texts) as Windows' file properties read it.
 void CheckFile(const std::wstring& exe)
 {
     HMODULE image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
@@ -37,7 +38,13 @@ void CheckFile(const std::wstring& exe)
     Check(header.PointerToSymbolTable == 0 && header.NumberOfSymbols == 0, L"has a symbol table");
     Check(header.TimeDateStamp == 0, L"has a link time in its header");
     Check(FindResourceW(image, MAKEINTRESOURCEW(IDI_NADESHIRO), RT_GROUP_ICON), L"no icon");
-    Check(FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST), L"no manifest");
+    HRSRC manifest = FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    Check(manifest, L"no manifest");
+    if (manifest) {
+        std::string text(static_cast<const char*>(LockResource(LoadResource(image, manifest))), SizeofResource(image, manifest));
+        Check(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"") != std::string::npos,
+              L"its manifest does not name the common controls 6");
+    }
     FreeLibrary(image);
     WIN32_FILE_ATTRIBUTE_DATA file{};
     Check(GetFileAttributesExW(exe.c_str(), GetFileExInfoStandard, &file) && file.nFileSizeHigh == 0 && file.nFileSizeLow <= 450 * 1024,
@@ -48,12 +55,13 @@ void CheckFile(const std::wstring& exe)
     void* value = nullptr;
     auto query = [&](const std::wstring& key) { return VerQueryValueW(record.data(), key.c_str(), &value, &length) ? value : nullptr; };
     const auto* f = static_cast<const VS_FIXEDFILEINFO*>(query(L"\\"));
-    Check(f && length >= sizeof *f && f->dwFileVersionMS == 0x00010000 && f->dwFileVersionLS == 0 && f->dwProductVersionMS == 0x00010000 &&
-              f->dwProductVersionLS == 0, L"the version record's file or product version is not 1.0.0.0");
+    constexpr DWORD kMs = MAKELONG(NADESHIRO_VERSION_MINOR, NADESHIRO_VERSION_MAJOR), kLs = MAKELONG(0, NADESHIRO_VERSION_PATCH);
+    Check(f && length >= sizeof *f && f->dwFileVersionMS == kMs && f->dwFileVersionLS == kLs && f->dwProductVersionMS == kMs &&
+              f->dwProductVersionLS == kLs, L"the version record's file or product version is not the project's");
     const auto* translation = static_cast<const WORD*>(query(L"\\VarFileInfo\\Translation"));  // exactly one pair
     Check(translation && length == 4 && translation[0] == 0x0411 && translation[1] == 0x04B0, L"the version record is not Japanese and Unicode");
-    const wchar_t* const strings[][2] = {{L"Comments", L"なでしろ ver1.00"}, {L"ProductName", L"なでしろ ver1.00"},
-        {L"FileDescription", L"oneのセーブセレクタ"}, {L"FileVersion", L"1.00"}, {L"ProductVersion", L"1.00"},
+    const wchar_t* const strings[][2] = {{L"Comments", L"" NADESHIRO_PRODUCT_LABEL}, {L"ProductName", L"" NADESHIRO_PRODUCT_LABEL},
+        {L"FileDescription", L"oneのセーブセレクタ"}, {L"FileVersion", L"" NADESHIRO_VERSION_TEXT}, {L"ProductVersion", L"" NADESHIRO_VERSION_TEXT},
         {L"InternalName", L"nadeshiro"}, {L"OriginalFilename", L"nadeshiro.exe"},
         {L"CompanyName", L"なでしろ製作委員会"}, {L"LegalCopyright", L"Copyright (C) 2026 なでしろ製作委員会"}};
     for (const auto& [key, expected] : strings)
@@ -98,7 +106,8 @@ int wmain(int argc, wchar_t** argv)
     Check(GetFileAttributesW(exe.c_str()) != INVALID_FILE_ATTRIBUTES, L"no program at " + exe);
     if (g_failures == 0) CheckFile(exe), CheckRunning(exe, gameFolder);
     if (g_failures != 0) return std::fprintf(stderr, "check_packaged: %s: %d check(s) failed\n", Utf8(exe).c_str(), g_failures), 1;
-    std::printf("check_packaged: %s: started in %s, main window \"なでしろ\", version 1.0.0.0 and \"なでしろ ver1.00\", "
-                "icon, manifest, no symbols: ok\n", Utf8(exe).c_str(), Utf8(gameFolder).c_str());
+    std::printf("check_packaged: %s: started in %s, main window \"なでしろ\", version %d.%d.%d.0 and \"%s\", "
+                "icon, manifest with the common controls 6, no symbols: ok\n", Utf8(exe).c_str(), Utf8(gameFolder).c_str(),
+                NADESHIRO_VERSION_MAJOR, NADESHIRO_VERSION_MINOR, NADESHIRO_VERSION_PATCH, NADESHIRO_PRODUCT_LABEL);
     return 0;
 }

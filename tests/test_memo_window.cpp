@@ -2,62 +2,132 @@
 #include "tests/test_support.h"
 #include "tests/window_test_support.h"
 #include "ui/memo_window.h"
+#include "ui/version_window.h"
 
 using namespace nadeshiro::ui;
 static HWND C(const wchar_t* name) { return MemoForm().Control(name); }
 static void Show(const std::wstring& folder) { ShowMemoWindow(folder); Pump(); }
 
-TEST(MemoWindow, LoadsWithItsCaptionLayoutTextsAndBlueLabels)
+// The text colour a label of window is drawn in, as the window answers the label.
+static COLORREF TextColourOf(HWND window, HWND label)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    SetTextColor(dc, RGB(1, 2, 3));
+    SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label));
+    COLORREF colour = GetTextColor(dc);
+    DeleteDC(dc);
+    return colour;
+}
+
+// Switches the system's high contrast on for as long as it lives, as a player does. Where the
+// system cannot (Wine has no high contrast: it refuses the setting and always answers "off"),
+// the tool is told to take it as on.
+struct HighContrastOn {
+    HIGHCONTRASTW before{sizeof before, 0, nullptr};
+    HighContrastOn()
+    {
+        SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof before, &before, 0);
+        HIGHCONTRASTW on{sizeof on, HCF_HIGHCONTRASTON, nullptr};
+        if (!SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof on, &on, 0) || !HighContrastOnTheSystem()) AssumeHighContrast(true);
+    }
+    ~HighContrastOn()
+    {
+        AssumeHighContrast(false);
+        HIGHCONTRASTW off{sizeof off, before.dwFlags & HCF_HIGHCONTRASTON, nullptr};
+        SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof off, &off, 0);
+    }
+    static bool HighContrastOnTheSystem()
+    {
+        HIGHCONTRASTW now{sizeof now, 0, nullptr};
+        return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof now, &now, 0) && (now.dwFlags & HCF_HIGHCONTRASTON);
+    }
+};
+
+TEST(MemoWindow, LoadsWithItsCaptionLayoutAndTexts)
 {
     TestFolder backup;
     Show(backup.Path());
     HWND window = MemoForm().Window();
     EXPECT_EQ(WindowText(window), L"思い出（永遠はあるよ…僕のこと忘れないでね）");
-    const struct { const wchar_t *name, *text; int left, top, width, height; } expected[] = {{nullptr, L"", 0, 0, 5655, 5490},
-        {L"Label1(0)", L"『あのね』", 120, 120, 1455, 255}, {L"Label1(1)", L"『このセーブデータでどんな思い出があるか記録しておくと』", 120, 360, 5415, 255},
-        {L"Label1(2)", L"『あとで復元する時にね』", 120, 600, 5415, 255}, {L"Label1(3)", L"『とっても便利なのー（にこにこ）』", 120, 840, 5415, 255},
-        {L"Text1", L"", 120, 1200, 5415, 3615}, {L"Command1", L"思い出を保存するの", 1440, 5040, 1935, 375},
-        {L"Command2", L"過去は振り返らないの", 3600, 5040, 1935, 375}};
     const UINT dpi = WindowDpi(window);
-    HDC dc = CreateCompatibleDC(nullptr);
-    for (const auto& e : expected) {
-        RECT is, want{TwipsToPixels(e.left, dpi), TwipsToPixels(e.top, dpi), 0, 0};
-        want.right = want.left + TwipsToPixels(e.width, dpi), want.bottom = want.top + TwipsToPixels(e.height, dpi);
-        e.name ? void(is = RectInWindow(C(e.name))) : void(GetClientRect(window, &is));
-        EXPECT_TRUE(SameRect(is, want) && (!e.name || WindowText(C(e.name)) == e.text)) << Utf8(e.text) << " at " << Describe(is);
-        SetTextColor(dc, RGB(0, 0, 0));
-        if (e.text[0] == L'『') SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(C(e.name)));
-        EXPECT_TRUE(e.text[0] != L'『' || GetTextColor(dc) == RGB(0, 0, 255)) << Utf8(e.text) << " not blue";
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(Describe(client), Describe({0, 0, TwipsToPixels(5655, dpi), TwipsToPixels(5490, dpi)}));
+    for (const ControlDesc& c : MemoForm().Description().controls) {
+        RECT want{TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi), 0, 0};
+        want.right = want.left + TwipsToPixels(c.width, dpi), want.bottom = want.top + TwipsToPixels(c.height, dpi);
+        EXPECT_EQ(Describe(RectInWindow(C(c.name))), Describe(want)) << Utf8(c.name);
+        EXPECT_EQ(WindowText(C(c.name)), c.caption) << Utf8(c.name);
     }
-    DeleteDC(dc);
+    EXPECT_EQ(WindowText(C(L"Label1(1)")), L"『このセーブデータでどんな思い出があるか記録しておくと』");
+    EXPECT_EQ(WindowText(C(L"Command2")), L"過去は振り返らないの");
+    EXPECT_EQ(WindowText(C(L"Text1")), L"");
     DestroyWindow(window);
 }
 
-// Save writes the memo whole and unloads; discard and the close box write nothing; a memo
-// code page 932 cannot hold is refused by name, the window staying with its text. A later
-// back-up while the window is open keeps the text and saves into the later folder.
+// The labels of the memo and version windows are blue (the version's last one black); in high
+// contrast every one of them takes the system's own text colour instead.
+TEST(MemoWindow, LabelsAreBlueUnlessTheSystemIsInHighContrast)
+{
+    TestFolder backup;
+    Show(backup.Path());
+    ShowVersionWindow();
+    Pump();
+    HWND memo = MemoForm().Window(), version = VersionForm().Window();
+    for (const wchar_t* label : {L"Label1(0)", L"Label1(1)", L"Label1(2)", L"Label1(3)"})
+        EXPECT_EQ(TextColourOf(memo, C(label)), RGB(0, 0, 255)) << Utf8(label);
+    EXPECT_EQ(TextColourOf(version, VersionForm().Control(L"Label1(0)")), RGB(0, 0, 255));
+    EXPECT_EQ(TextColourOf(version, VersionForm().Control(L"Label1(2)")), RGB(0, 0, 0));
+    {
+        HighContrastOn contrast;
+        ASSERT_TRUE(HighContrast());
+        for (const wchar_t* label : {L"Label1(0)", L"Label1(1)", L"Label1(2)", L"Label1(3)"})
+            EXPECT_EQ(TextColourOf(memo, C(label)), GetSysColor(COLOR_WINDOWTEXT)) << Utf8(label);
+        EXPECT_EQ(TextColourOf(version, VersionForm().Control(L"Label1(0)")), GetSysColor(COLOR_WINDOWTEXT));
+        EXPECT_EQ(TextColourOf(version, VersionForm().Control(L"Label1(2)")), GetSysColor(COLOR_WINDOWTEXT));
+    }
+    EXPECT_EQ(TextColourOf(memo, C(L"Label1(0)")), RGB(0, 0, 255));
+    DestroyWindow(memo);
+    DestroyWindow(version);
+}
+
+// Save writes the memo whole and unloads; discard and the close box write nothing.
 TEST(MemoWindow, EachWayOfClosingWritesExactlyWhatItShould)
 {
-    TestFolder backup, later;
+    TestFolder backup;
     Recorder recorder;
     WriteBytes(backup / L"omoide.txt", "\"older\"\r\n");
     for (const std::wstring button : {L"Command2", L"close box", L"Command1"}) {
+        SCOPED_TRACE(Utf8(button));
         Show(backup.Path());
         SetWindowTextW(C(L"Text1"), L"abc\r\ndef");
         button != L"close box" ? Click(C(button.c_str())) : (SendMessageW(MemoForm().Window(), WM_SYSCOMMAND, SC_CLOSE, 0), Pump());
-        EXPECT_EQ(ReadBytes(backup / L"omoide.txt"), button == L"Command1" ? "\"abc\r\ndef\"\r\n" : "\"older\"\r\n") << Utf8(button);
-        EXPECT_TRUE(ListFolder(backup.Path()) == Names{L"omoide.txt"} && !MemoForm().Window());
+        EXPECT_EQ(ReadBytes(backup / L"omoide.txt"), button == L"Command1" ? "\"abc\r\ndef\"\r\n" : "\"older\"\r\n");
+        EXPECT_EQ(ListFolder(backup.Path()), Names{L"omoide.txt"});
+        EXPECT_EQ(MemoForm().Window(), nullptr);
     }
+    EXPECT_EQ(recorder.messages.size(), 0u);
+}
+
+// A memo code page 932 cannot hold is refused by name, the window staying with its text. A
+// later back-up while the window is open keeps the text and saves into the later folder,
+// whatever the last command worked on.
+TEST(MemoWindow, RefusesWhatCodePage932CannotHoldAndSavesIntoTheLatestBackUp)
+{
+    TestFolder backup, later;
+    Recorder recorder;
     Show(backup.Path());
     SetWindowTextW(C(L"Text1"), L"書きかけ😀 안녕 😀");
     Click(C(L"Command1"));
-    EXPECT_TRUE(recorder.Said(UnsavableCharactersMessage(L"😀안녕"), 48) && WindowText(C(L"Text1")) == L"書きかけ😀 안녕 😀");
+    EXPECT_TRUE(recorder.Said(UnsavableCharactersMessage(L"😀안녕"), 48));
+    EXPECT_EQ(WindowText(C(L"Text1")), L"書きかけ😀 안녕 😀");
+    EXPECT_EQ(ListFolder(backup.Path()), Names{});
     SetWindowTextW(C(L"Text1"), L"書きかけ");
     Show(later.Path());
     EXPECT_EQ(WindowText(C(L"Text1")), L"書きかけ");
     Module1::WorkPath = backup.Path();
     Click(C(L"Command1"));
     EXPECT_EQ(ReadBytes(later / L"omoide.txt"), "\"\x8f\x91\x82\xab\x82\xa9\x82\xaf\"\r\n");
-    EXPECT_EQ(ReadBytes(backup / L"omoide.txt"), "\"abc\r\ndef\"\r\n");
+    EXPECT_EQ(ListFolder(backup.Path()), Names{});
     Module1::WorkPath.clear();
 }

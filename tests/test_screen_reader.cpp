@@ -6,6 +6,7 @@
 #include <oleacc.h>
 
 #include "app/resource.h"
+#include "app/version.h"
 
 namespace {
 
@@ -136,7 +137,7 @@ TEST(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged)
         memo = FindWindowW(L"NadeshiroOmoide", nullptr), version = FindWindowW(L"nadeshiro.help_ver", nullptr);
     const struct { HWND window; int id; const wchar_t* heard; } others[] = {
         {memo, IDC_OMOIDE_TEXT1, L"思い出 | 42"}, {memo, IDC_OMOIDE_COMMAND1, L"思い出を保存するの | 43"},
-        {memo, IDC_OMOIDE_COMMAND2, L"過去は振り返らないの | 43"}, {version, IDC_HELP_VER_LABEL1_0, L"なでしろ ver1.00 | 41"}};
+        {memo, IDC_OMOIDE_COMMAND2, L"過去は振り返らないの | 43"}, {version, IDC_HELP_VER_LABEL1_0, L"" NADESHIRO_PRODUCT_LABEL " | 41"}};
     for (const auto& e : others) {
         IAccessible* object = e.window != nullptr ? ObjectOf(Descendant(e.window, e.id)) : nullptr;
         ASSERT_NE(object, nullptr) << e.id;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/form.h"
 
@@ -22,12 +23,43 @@ inline RECT RectInWindow(HWND control)
     MapWindowPoints(nullptr, GetAncestor(control, GA_ROOT), reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
-inline bool SameRect(const RECT& a, const RECT& b) { return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom; }
 inline std::string Describe(const RECT& r)
 {
     return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
 }
+// A window's client area in screen coordinates.
+inline RECT ClientOnScreen(HWND window)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
 inline void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0), Pump(); }
+// The control with this identifier anywhere below window, found in the window tree itself.
+inline HWND Descendant(HWND window, int id)
+{
+    for (HWND c = GetWindow(window, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+        if (HWND found = GetDlgCtrlID(c) == id ? c : Descendant(c, id)) return found;
+    return nullptr;
+}
+// The window's children in the window's own order, each by its identifier; a child without one
+// (a tab page) by the identifier of its first child.
+inline std::vector<int> ChildIds(HWND window)
+{
+    std::vector<int> ids;
+    for (HWND c = GetWindow(window, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+        ids.push_back(GetDlgCtrlID(c) != 0 ? GetDlgCtrlID(c) : GetDlgCtrlID(GetWindow(c, GW_CHILD)));
+    return ids;
+}
+// Asks window to lay itself out at dpi, as the system does when it moves to such a monitor.
+inline void ChangeDpi(HWND window, UINT dpi)
+{
+    RECT suggested;
+    GetWindowRect(window, &suggested);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+}
 // Makes the current folder another one for as long as the object lives.
 struct CurrentFolder {
     explicit CurrentFolder(const std::wstring& folder) : old(MAX_PATH * 2, L'\0')

@@ -5,7 +5,6 @@
 
 #include <new>
 
-#include "ui/tab_strip.h"
 #include "ui/window_layout.h"
 
 namespace nadeshiro::ui {
@@ -79,7 +78,7 @@ ItemsOf ItemsOfClass(HWND control)
     wchar_t name[32] = {};
     GetClassNameW(control, name, 32);
     if (lstrcmpiW(name, L"ListBox") == 0) return ItemsOf::ListBox;
-    if (lstrcmpiW(name, kTabStripClass) == 0) return ItemsOf::TabControl;
+    if (lstrcmpiW(name, WC_TABCONTROLW) == 0) return ItemsOf::TabControl;
     return ItemsOf::None;
 }
 

@@ -186,7 +186,9 @@ void FolderList::Draw(const DRAWITEMSTRUCT& item) const
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     DrawTextW(dc, entry.text.c_str(), static_cast<int>(entry.text.size()), &text,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
+    // The focus rectangle follows the keyboard cues, as on the system's own lists: hidden until
+    // the keyboard is used, where the system hides them.
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) DrawFocusRect(dc, &item.rcItem);
 }
 
 std::wstring FolderList::ItemName(int index) const

@@ -2,13 +2,14 @@
 
 #include <commctrl.h>
 #include <oleacc.h>
+#include <uxtheme.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "app/handler.h"
 #include "app/resource.h"
 #include "app/runtime_error.h"
-#include "ui/tab_strip.h"
 
 namespace nadeshiro::ui {
 
@@ -16,26 +17,25 @@ namespace {
 
 int g_openWindows = 0;  // the program ends when the last window of it closes
 
-constexpr wchar_t kPageClass[] = L"NadeshiroTabPage";
 constexpr wchar_t kProcedureProperty[] = L"Nadeshiro.ControlProcedure";  // a control's own procedure
 
-// A tab page: the controls of one tab stand on it, and it hands their notifications to the
+// A tab page: the controls of one tab stand on it. It is a dialog page, as the system's own
+// property pages are, so that it takes the tab control's background in the current visual
+// style (the button face where there is none), and it hands the controls' notifications to the
 // window. Only the current tab's page is shown, so the other tabs' controls are out of sight
 // and out of the keyboard order.
-LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return Guarded<LRESULT>(0, [&]() -> LRESULT {
+    return Guarded<INT_PTR>(FALSE, [&]() -> INT_PTR {
         switch (message) {
         case WM_COMMAND:
         case WM_NOTIFY:
         case WM_DRAWITEM:
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORBTN:
-        case WM_NEXTDLGCTL:
-            return SendMessageW(GetParent(page), message, wParam, lParam);
+        case WM_NEXTDLGCTL:  // Tab in a multi-line text box: the window's order, not the page's alone
+            SetWindowLongPtrW(page, DWLP_MSGRESULT, SendMessageW(GetParent(page), message, wParam, lParam));
+            return TRUE;
         default:
-            return DefWindowProcW(page, message, wParam, lParam);
+            return FALSE;
         }
     });
 }
@@ -80,7 +80,7 @@ KindStyle StyleOf(ControlKind kind)
         return {L"ListBox",
                 WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                 WS_EX_CLIENTEDGE};
-    case ControlKind::TabControl: return {kTabStripClass, WS_TABSTOP, 0};
+    case ControlKind::TabControl: return {WC_TABCONTROLW, WS_TABSTOP | TCS_SINGLELINE | TCS_TABS | TCS_FOCUSONBUTTONDOWN, 0};
     }
     return {L"Static", 0, 0};
 }
@@ -118,8 +118,10 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
     if (instance == nullptr) instance = GetModuleHandleW(nullptr);
     instance_ = instance;
     Register(instance, desc_.className, procedure, true);
-    Register(instance, kPageClass, PageProc, false);
-    RegisterTabStrip(instance);
+    if (!desc_.pages.empty()) {
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES};
+        InitCommonControlsEx(&classes);
+    }
     UINT dpi = WindowDpi(nullptr);
     SIZE outer = OuterSize(desc_.clientWidth, desc_.clientHeight, desc_.style, 0, menu != nullptr, dpi);
     window_ = CreateWindowExW(0, desc_.className, desc_.caption, desc_.style, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
@@ -132,7 +134,7 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
     ++g_openWindows;
     try {
         // The window may have come up on a monitor of another DPI.
-        if (HFONT old = SetMetrics(WindowDpi(window_))) DeleteObject(old);
+        for (HFONT old : SetMetrics(WindowDpi(window_))) DeleteObject(old);
         FitWindow();
         // The current page's controls, and those on the window, are made now at their places;
         // another page's when it is first shown.
@@ -169,13 +171,49 @@ void Form::Show(int showCommand)
         }
 }
 
-// The window's DPI and its font at that DPI; gives back the font before, which the controls
+// The window's DPI and its font at that DPI; gives back the fonts before, which the controls
 // may still use.
-HFONT Form::SetMetrics(UINT dpi)
+std::vector<HFONT> Form::SetMetrics(UINT dpi)
 {
     HFONT font = desc_.fontFace != nullptr ? CreateJapaneseFont(desc_.fontFace, desc_.fontPoints, dpi) : CreateInterfaceFont(dpi);
+    if (font == nullptr) RaiseLastError(desc_.className);
     dpi_ = dpi;
-    return std::exchange(font_, font);
+    std::vector<HFONT> old = TakeFonts();
+    font_ = font;
+    return old;
+}
+
+std::vector<HFONT> Form::TakeFonts()
+{
+    std::vector<HFONT> fonts = std::exchange(smaller_, {});
+    if (font_ != nullptr) fonts.push_back(std::exchange(font_, nullptr));
+    return fonts;
+}
+
+// A caption wider than its control (in a face wider than the narrow Japanese interface face the
+// windows were laid out for, on a system without it) is drawn in a smaller size of the window's
+// font, the largest that fits; the layout in twips stays as it is.
+void Form::FitCaption(size_t i)
+{
+    HWND control = controls_[i];
+    ControlKind kind = desc_.controls[i].kind;
+    if (kind != ControlKind::Label && kind != ControlKind::Button && kind != ControlKind::TabControl) return;
+    LOGFONTW logFont{};
+    GetObjectW(font_, sizeof logFont, &logFont);
+    const LONG height = logFont.lfHeight < 0 ? -logFont.lfHeight : logFont.lfHeight, smallest = height * 7 / 10;
+    HFONT font = font_;
+    for (LONG size = height;; --size) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (size <= smallest || CaptionOverreach(control, kind == ControlKind::Button, dpi_) <= 0) return;
+        logFont.lfHeight = logFont.lfHeight < 0 ? -(size - 1) : size - 1;
+        font = nullptr;
+        for (HFONT known : smaller_) {
+            LOGFONTW other{};
+            if (GetObjectW(known, sizeof other, &other) && other.lfHeight == logFont.lfHeight) font = known;
+        }
+        if (font == nullptr && (font = CreateFontIndirectW(&logFont)) == nullptr) return;
+        if (std::find(smaller_.begin(), smaller_.end(), font) == smaller_.end()) smaller_.push_back(font);
+    }
 }
 
 void Form::FitWindow()
@@ -221,7 +259,10 @@ void Form::CreateControl(size_t i)
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     if (desc.kind == ControlKind::TextBox || desc.kind == ControlKind::MultiLineTextBox)
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
-    if (desc.kind != ControlKind::TabControl) return;
+    if (desc.kind != ControlKind::TabControl) {
+        FitCaption(i);
+        return;
+    }
     tabControl_ = control;
     tabCorner_ = {desc.left, desc.top};
     for (size_t page = 0; page < desc_.pages.size(); ++page) {
@@ -230,7 +271,8 @@ void Form::CreateControl(size_t i)
         item.pszText = const_cast<wchar_t*>(desc_.pages[page]);
         SendMessageW(control, TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item));
     }
-    SendMessageW(control, TCM_SETCURSEL, static_cast<WPARAM>(desc_.firstPage), 0);
+    SelectTab(desc_.firstPage);
+    FitCaption(i);
     ShapeTabControl();
 }
 
@@ -242,11 +284,17 @@ HWND Form::PageWindow(size_t i)
     HWND& page = pages_[index];
     if (page != nullptr) return page;
     int current = tabControl_ != nullptr ? static_cast<int>(SendMessageW(tabControl_, TCM_GETCURSEL, 0, 0)) : desc_.firstPage;
-    page = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, desc_.pages[index],
-                           WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (static_cast<int>(index) == current ? WS_VISIBLE : 0),
-                           pageArea_.left, pageArea_.top, pageArea_.right - pageArea_.left, pageArea_.bottom - pageArea_.top,
-                           window_, nullptr, instance_, nullptr);
+    // An empty dialog template: the page's controls are made from the table like the others.
+    struct alignas(DWORD) {
+        DLGTEMPLATE header;
+        WORD menu, windowClass, title;
+    } empty{{WS_CHILD | DS_CONTROL | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, 0, 0}, 0, 0, 0};
+    page = CreateDialogIndirectParamW(instance_, &empty.header, window_, PageProc, 0);
     if (page == nullptr) RaiseLastError(desc_.className);
+    SetWindowTextW(page, desc_.pages[index]);
+    EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+    SetWindowPos(page, nullptr, pageArea_.left, pageArea_.top, pageArea_.right - pageArea_.left, pageArea_.bottom - pageArea_.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | (static_cast<int>(index) == current ? SWP_SHOWWINDOW : 0));
     // A window is made beneath the others on its parent: while the window is loaded, in the
     // table's order; a page made later goes up to follow what comes before it in the table.
     if (loading_) return page;
@@ -315,7 +363,7 @@ void Form::DescribeItems(int id, const AccessibleItems* items)
 
 void Form::LayOut(UINT dpi)
 {
-    HFONT old = SetMetrics(dpi);
+    std::vector<HFONT> old = SetMetrics(dpi);
     FitWindow();
     for (size_t i = 0; i < controls_.size(); ++i) {
         if (controls_[i] == nullptr) continue;
@@ -323,6 +371,7 @@ void Form::LayOut(UINT dpi)
         SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         SetWindowPos(controls_[i], nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        FitCaption(i);
         if (controls_[i] != tabControl_) continue;
         ShapeTabControl();
         for (HWND page : pages_)
@@ -330,19 +379,33 @@ void Form::LayOut(UINT dpi)
                 SetWindowPos(page, nullptr, pageArea_.left, pageArea_.top, pageArea_.right - pageArea_.left,
                              pageArea_.bottom - pageArea_.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (old != nullptr) DeleteObject(old);
+    for (HFONT font : old) DeleteObject(font);
     InvalidateRect(window_, nullptr, TRUE);
 }
 
-void Form::CreatePage(int page)
+// Makes tab the current one. Some tab controls (Wine's) mark a tab chosen this way as pressed
+// and keep the mark after the arrow keys have moved on, so that the next click on a tab only
+// clears the marks instead of choosing it; a tab control of tabs, not buttons, has no use for
+// the mark, and it is cleared.
+void Form::SelectTab(int tab)
 {
+    SendMessageW(tabControl_, TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+    TCITEMW item{};
+    item.mask = TCIF_STATE;
+    item.dwStateMask = TCIS_BUTTONPRESSED;
+    for (WPARAM i = 0; i < desc_.pages.size(); ++i) SendMessageW(tabControl_, TCM_SETITEMW, i, reinterpret_cast<LPARAM>(&item));
+}
+
+void Form::MakePage(int page)
+{
+    if (window_ == nullptr) return;
     for (size_t i = 0; i < desc_.controls.size(); ++i)
         if (desc_.controls[i].page == page && controls_[i] == nullptr) CreateControl(i);
 }
 
 void Form::ShowPage(int page)
 {
-    CreatePage(page);
+    MakePage(page);
     HWND focus = GetFocus();
     for (size_t i = 0; i < pages_.size(); ++i) {
         if (pages_[i] == nullptr) continue;
@@ -352,23 +415,17 @@ void Form::ShowPage(int page)
     }
 }
 
-HWND Form::ControlAt(size_t i)
-{
-    if (controls_[i] == nullptr && window_ != nullptr) CreatePage(desc_.controls[i].page);
-    return controls_[i];
-}
-
-HWND Form::Control(int id)
+HWND Form::Control(int id) const
 {
     for (size_t i = 0; i < controls_.size(); ++i)
-        if (desc_.controls[i].id == id) return ControlAt(i);
+        if (desc_.controls[i].id == id) return controls_[i];
     return nullptr;
 }
 
-HWND Form::Control(const wchar_t* name)
+HWND Form::Control(const wchar_t* name) const
 {
     for (size_t i = 0; i < controls_.size(); ++i)
-        if (lstrcmpW(desc_.controls[i].name, name) == 0) return ControlAt(i);
+        if (lstrcmpW(desc_.controls[i].name, name) == 0) return controls_[i];
     return nullptr;
 }
 
@@ -383,8 +440,9 @@ LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CTLCOLORSTATIC: {
+        // In high contrast every label keeps the system's colours, which the player chose to read.
         const ControlDesc* desc = DescOf(reinterpret_cast<HWND>(lParam));
-        if (desc == nullptr || desc->textColor == CLR_INVALID) break;
+        if (desc == nullptr || desc->textColor == CLR_INVALID || HighContrast()) break;
         auto dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, desc->textColor);
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -411,7 +469,7 @@ LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         if (count == 0) return 0;
         int current = static_cast<int>(SendMessageW(tabControl_, TCM_GETCURSEL, 0, 0));
         int page = (current + (wParam != 0 ? count - 1 : 1)) % count;
-        SendMessageW(tabControl_, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+        SelectTab(page);
         ShowPage(page);
         return 1;
     }
@@ -437,8 +495,7 @@ LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_NCDESTROY:
         if (window != window_) break;
-        if (font_ != nullptr) DeleteObject(font_);
-        font_ = nullptr;
+        for (HFONT font : TakeFonts()) DeleteObject(font);
         window_ = tabControl_ = lastFocus_ = nullptr;
         controls_.clear();
         pages_.clear();

@@ -29,7 +29,7 @@ struct ControlDesc {
     const wchar_t* accessibleName;  // what a screen reader says; nullptr: the system's (the caption)
     int left, top, width, height;  // twips, on the client area, or from the tab control's corner
     int page = kOnWindow;          // the tab page that holds the control
-    COLORREF textColor = CLR_INVALID;  // labels: CLR_INVALID keeps the default colour
+    COLORREF textColor = CLR_INVALID;  // labels on the window: CLR_INVALID keeps the default colour
 };
 
 struct FormDesc {
@@ -63,10 +63,14 @@ public:
     void Show(int showCommand = SW_SHOWNORMAL);
 
     HWND Window() const { return window_; }
-    // A control of the window, by identifier or name; one on a tab page not yet shown is
-    // made then.
-    HWND Control(int id);
-    HWND Control(const wchar_t* name);
+    const FormDesc& Description() const { return desc_; }
+    // A control of the window, by identifier or name; nullptr for one on a tab page that has
+    // not been made yet.
+    HWND Control(int id) const;
+    HWND Control(const wchar_t* name) const;
+    // Makes the controls of a tab page that has not been shown yet (hidden, at their places):
+    // for a command that needs one of them.
+    void MakePage(int page);
     UINT Dpi() const { return dpi_; }
     // A list's items as a screen reader hears them (the list must outlive the window).
     void DescribeItems(int id, const AccessibleItems* items);
@@ -76,16 +80,17 @@ public:
     LRESULT Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    HFONT SetMetrics(UINT dpi);
+    std::vector<HFONT> SetMetrics(UINT dpi);
+    std::vector<HFONT> TakeFonts();
     void FitWindow();
     RECT PlaceOf(size_t i) const;
     void CreateControl(size_t i);
     HWND PageWindow(size_t i);
     void ShapeTabControl();
     void LayOut(UINT dpi);
-    void CreatePage(int page);
+    void SelectTab(int tab);
     void ShowPage(int page);
-    HWND ControlAt(size_t i);
+    void FitCaption(size_t i);
     const ControlDesc* DescOf(HWND control) const;
     static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -103,6 +108,7 @@ private:
     bool loading_ = false;
     UINT dpi_ = 96;
     HFONT font_ = nullptr;
+    std::vector<HFONT> smaller_;  // the window's font at the smaller sizes some captions need
 };
 
 // Lets the windows of the tool see keys before their controls do: the standard dialog

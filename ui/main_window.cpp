@@ -23,6 +23,7 @@ using K = ControlKind;
 const wchar_t* const kTabCaptions[] = {L"セーブデータを退避", L"退避データを復元", L"思い出を読む"};
 
 constexpr COLORREF kDefaultColour = CLR_INVALID;  // the labels' text colour is the system's
+constexpr int kBackUpPage = 0, kRestorePage = 1, kMemoPage = 2;
 
 // In focus order. The tabs' controls are placed from the tab control's corner.
 const ControlDesc kControls[] = {
@@ -30,20 +31,20 @@ const ControlDesc kControls[] = {
     {L"Drive1", IDC_DRIVE1, K::DriveList, L"", L"ドライブ", 120, 960, 2055, 300},
     {L"Dir1", IDC_DIR1, K::FolderList, L"", L"フォルダ", 120, 1320, 2055, 2190},
     // First tab: back up.
-    {L"tab1_label1(0)", IDC_TAB1_LABEL1_0, K::Label, L"『あのね』", nullptr, 240, 480, 1215, 255, 0, kDefaultColour},
-    {L"tab1_label1(1)", IDC_TAB1_LABEL1_1, K::Label, L"『ゲーム中のセーブデータを指定したフォルダの直下に』", nullptr, 240, 720, 5295, 255, 0, kDefaultColour},
-    {L"Text1", IDC_TEXT1, K::TextBox, L"", L"新しいフォルダの名前", 240, 1080, 2415, 270, 0},
-    {L"tab1_label1(2)", IDC_TAB1_LABEL1_2, K::Label, L"『っていうフォルダを作成して待避させるの』", nullptr, 240, 1560, 3375, 255, 0, kDefaultColour},
-    {L"Command1", IDC_COMMAND1, K::Button, L"実行するの", L"実行するの（セーブデータを退避）", 4440, 2040, 1215, 375, 0},
+    {L"tab1_label1(0)", IDC_TAB1_LABEL1_0, K::Label, L"『あのね』", nullptr, 240, 480, 1215, 255, kBackUpPage, kDefaultColour},
+    {L"tab1_label1(1)", IDC_TAB1_LABEL1_1, K::Label, L"『ゲーム中のセーブデータを指定したフォルダの直下に』", nullptr, 240, 720, 5295, 255, kBackUpPage, kDefaultColour},
+    {L"Text1", IDC_TEXT1, K::TextBox, L"", L"新しいフォルダの名前", 240, 1080, 2415, 270, kBackUpPage},
+    {L"tab1_label1(2)", IDC_TAB1_LABEL1_2, K::Label, L"『っていうフォルダを作成して待避させるの』", nullptr, 240, 1560, 3375, 255, kBackUpPage, kDefaultColour},
+    {L"Command1", IDC_COMMAND1, K::Button, L"実行するの", L"実行するの（セーブデータを退避）", 4440, 2040, 1215, 375, kBackUpPage},
     // Second tab: restore.
-    {L"tab2_label(0)", IDC_TAB2_LABEL_0, K::Label, L"『あのね』", nullptr, 240, 480, 855, 255, 1, kDefaultColour},
-    {L"tab2_label(1)", IDC_TAB2_LABEL_1, K::Label, L"『指定したフォルダの待避データをゲーム本体に復元するの』", nullptr, 240, 720, 4815, 255, 1, kDefaultColour},
-    {L"Command2", IDC_COMMAND2, K::Button, L"実行するの", L"実行するの（退避データを復元）", 4440, 2040, 1215, 375, 1},
+    {L"tab2_label(0)", IDC_TAB2_LABEL_0, K::Label, L"『あのね』", nullptr, 240, 480, 855, 255, kRestorePage, kDefaultColour},
+    {L"tab2_label(1)", IDC_TAB2_LABEL_1, K::Label, L"『指定したフォルダの待避データをゲーム本体に復元するの』", nullptr, 240, 720, 4815, 255, kRestorePage, kDefaultColour},
+    {L"Command2", IDC_COMMAND2, K::Button, L"実行するの", L"実行するの（退避データを復元）", 4440, 2040, 1215, 375, kRestorePage},
     // Third tab: read the memo.
-    {L"Text2", IDC_TEXT2, K::MultiLineTextBox, L"", L"思い出", 120, 1080, 5655, 1335, 2},
-    {L"Label1(0)", IDC_LABEL1_0, K::Label, L"『あのね』", nullptr, 240, 480, 1095, 255, 2, kDefaultColour},
-    {L"Label1(1)", IDC_LABEL1_1, K::Label, L"『指定したフォルダにomoide.txtファイルがあるとね』", nullptr, 240, 720, 3975, 255, 2, kDefaultColour},
-    {L"Command3", IDC_COMMAND3, K::Button, L"表示できるの", L"表示できるの（思い出を読む）", 4200, 600, 1575, 375, 2},
+    {L"Text2", IDC_TEXT2, K::MultiLineTextBox, L"", L"思い出", 120, 1080, 5655, 1335, kMemoPage},
+    {L"Label1(0)", IDC_LABEL1_0, K::Label, L"『あのね』", nullptr, 240, 480, 1095, 255, kMemoPage, kDefaultColour},
+    {L"Label1(1)", IDC_LABEL1_1, K::Label, L"『指定したフォルダにomoide.txtファイルがあるとね』", nullptr, 240, 720, 3975, 255, kMemoPage, kDefaultColour},
+    {L"Command3", IDC_COMMAND3, K::Button, L"表示できるの", L"表示できるの（思い出を読む）", 4200, 600, 1575, 375, kMemoPage},
     {L"Command4", IDC_COMMAND4, K::Button, L"永遠の世界へ旅立つ（oneを起動する）", nullptr, 120, 3600, 8055, 495},
 };
 
@@ -54,7 +55,7 @@ const FormDesc kForm{.className = L"nadeshiro",
                      .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
                      .controls = kControls,
                      .pages = kTabCaptions,
-                     .firstPage = 1};  // the restore tab is current at start-up
+                     .firstPage = kRestorePage};  // the restore tab is current at start-up
 
 // Image1, the banner picture, drawn on the window beneath the controls: twips.
 constexpr int kImage1Left = 120, kImage1Top = 120, kImage1Width = 6000, kImage1Height = 900;

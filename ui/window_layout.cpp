@@ -50,10 +50,13 @@ bool HasJapaneseFace(const wchar_t* face)
 
 std::wstring FindJapaneseFace(const wchar_t* face);
 
+std::wstring g_overrideFace;
+
 // face when it holds Japanese, else the first Japanese face the system has. Asked once
 // per face: listing the system's fonts is slow.
 std::wstring JapaneseFace(const wchar_t* face)
 {
+    if (!g_overrideFace.empty()) return g_overrideFace;
     static std::vector<std::pair<std::wstring, std::wstring>> known;
     std::wstring key = face != nullptr ? face : L"";
     for (const auto& entry : known)
@@ -165,6 +168,7 @@ HFONT CreateInterfaceFont(UINT dpi)
     // The classic Japanese interface font, 9 points, or a face made to its metrics.
     for (const wchar_t* face : kProportionalFaces)
         if (JapaneseFace(face) == face) return CreateJapaneseFont(face, 9, dpi);
+    if (!g_overrideFace.empty()) return CreateJapaneseFont(g_overrideFace.c_str(), 9, dpi);
     // Else the system's message font, at the window's DPI, with the Japanese character set.
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
@@ -192,6 +196,41 @@ HFONT CreateJapaneseFont(const wchar_t* face, int points, UINT dpi)
     std::wstring chosen = JapaneseFace(face);
     lstrcpynW(font.lfFaceName, chosen.c_str(), LF_FACESIZE);
     return CreateFontIndirectW(&font);
+}
+
+void OverrideJapaneseFace(const wchar_t* face) { g_overrideFace = face != nullptr ? face : L""; }
+
+int CaptionOverreach(HWND control, bool button, UINT dpi)
+{
+    RECT client{};
+    GetClientRect(control, &client);
+    wchar_t kind[32] = {};
+    GetClassNameW(control, kind, 32);
+    if (lstrcmpiW(kind, WC_TABCONTROLW) == 0) {
+        RECT last{};
+        int count = TabCtrl_GetItemCount(control);
+        return count > 0 && TabCtrl_GetItemRect(control, count - 1, &last) ? last.right - client.right : 0;
+    }
+    std::wstring caption = WindowText(control);
+    if (caption.empty()) return 0;
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx - (client.right - (button ? ScalePixels(8, dpi) : 0));
+}
+
+bool g_assumeHighContrast = false;
+
+void AssumeHighContrast(bool on) { g_assumeHighContrast = on; }
+
+bool HighContrast()
+{
+    if (g_assumeHighContrast) return true;
+    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) && (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
 
 void EnablePerMonitorDpi()

@@ -42,6 +42,21 @@ HFONT CreateInterfaceFont(UINT dpi);
 // is missing.
 HFONT CreateJapaneseFont(const wchar_t* face, int points, UINT dpi);
 
+// Stands in a face for every Japanese face the tool would choose, as on a system that has only
+// that face (nullptr: the system's own). For tests of the captions in other faces.
+void OverrideJapaneseFace(const wchar_t* face);
+
+// How far a control's caption, in the control's font, reaches past the room the control gives
+// it, in pixels; 0 or less when it fits. A label has its width; a push button draws its caption
+// inside its edges and focus rectangle; a tab control's tabs must end inside it.
+int CaptionOverreach(HWND control, bool button, UINT dpi);
+
+// Whether the system shows its high contrast colours.
+bool HighContrast();
+// Takes high contrast as on whatever the system says, for a test on a system that cannot switch
+// it on (Wine answers that it has no high contrast).
+void AssumeHighContrast(bool on);
+
 // Per-monitor DPI support, where the system has it.
 void EnablePerMonitorDpi();
 
