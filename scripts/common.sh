@@ -27,13 +27,15 @@ configure_and_build() {
   cmake --build "$build" "$@"
 }
 
-# Sets up everything, builds the tool and the stand-in game, and lays out the demo game folder
-# $build/demo-game: the tool, the stand-in "one.exe", a few slot files and a "backups" folder.
+# Sets up everything, builds the tool and the stand-in game, makes the build's Wine prefix and
+# lays out the demo game folder in it, C:\Games\ONE ($demo): the tool, the stand-in "one.exe", a
+# few slot files and a "backups" folder.
 prepare_demo() {
   bash "$root/scripts/setup.sh"
   use_japanese_locale
   configure_and_build --target nadeshiro one_standin
-  demo=$build/demo-game
+  bash "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
+  demo=$WINEPREFIX/drive_c/Games/ONE
   mkdir -p "$demo/backups"
   cp "$build/nadeshiro.exe" "$build/one.exe" "$demo/"
   local n

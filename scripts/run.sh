@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds nadeshiro and starts it under Wine in a demo game folder (build/x64/demo-game, or
-# build/x86/demo-game with NADESHIRO_ARCH=x86) that holds a few sample slot files and a
-# stand-in "one.exe". Without a display it starts the tool under Xvfb all the same, writes a
-# screenshot of it and says where.
+# Builds nadeshiro and starts it under Wine in a demo game folder, C:\Games\ONE in the build's
+# Wine prefix (build/x64/wineprefix, or build/x86/wineprefix with NADESHIRO_ARCH=x86), that
+# holds a few sample slot files and a stand-in "one.exe". Without a display it starts the tool
+# under Xvfb all the same, writes a screenshot of it and says where.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 

@@ -166,7 +166,7 @@ if [ -n "$is_root" ]; then
     tree=$user_run/$a
     mkdir -p "$tree"
     (cd "$build" && find . \( -path ./wineprefix -o -path ./googletest -o -path ./fulldisk -o -path ./Testing \
-        -o -name CMakeFiles -o -path ./demo-game \) -prune -o \( -name '*.exe' -o -name 'CTestTestfile.cmake' \) -print |
+        -o -name CMakeFiles \) -prune -o \( -name '*.exe' -o -name 'CTestTestfile.cmake' \) -print |
       tar -cf - -T -) | tar -xf - -C "$tree"
     find "$tree" -name CTestTestfile.cmake -exec sed -i -e "s|$build|$tree|g" -e "s|$root/scripts|$user_run/source/scripts|g" {} +
     chown -R "$player:" "$home/runs"

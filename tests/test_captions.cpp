@@ -25,6 +25,12 @@ std::wstring FaceOf(HWND control)
     return font.lfFaceName;
 }
 
+int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
+{
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
 bool Installed(const wchar_t* face)
 {
     HDC dc = GetDC(nullptr);
@@ -32,8 +38,7 @@ bool Installed(const wchar_t* face)
     query.lfCharSet = SHIFTJIS_CHARSET;
     lstrcpynW(query.lfFaceName, face, LF_FACESIZE);
     bool found = false;
-    EnumFontFamiliesExW(dc, &query, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM f) { return *reinterpret_cast<bool*>(f) = true, 0; },
-                        reinterpret_cast<LPARAM>(&found), 0);
+    EnumFontFamiliesExW(dc, &query, Found, reinterpret_cast<LPARAM>(&found), 0);
     ReleaseDC(nullptr, dc);
     return found;
 }
