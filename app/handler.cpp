@@ -9,13 +9,15 @@ namespace nadeshiro {
 
 namespace {
 
-// The error report's text: the error's number, description and path, and Windows' words.
+// The error report's text: the error's number, description and path, Windows' words and the
+// tool's note.
 std::wstring ErrorReportText(const RuntimeError& error)
 {
     std::wstring text = L"実行時エラー '" + std::to_wstring(error.Number()) + L"':\r\n\r\n" + error.Description();
     if (!error.Path().empty()) text += L"\r\n\r\n" + error.Path();
     if (!error.SystemText().empty())
         text += L"\r\n\r\n" + error.SystemText() + L" (" + std::to_wstring(error.SystemCode()) + L")";
+    if (!error.Note().empty()) text += L"\r\n\r\n" + error.Note();
     text += L"\r\n\r\nここまでの処理はそのまま残っています。なでしろはこのまま使えます。";
     return text;
 }

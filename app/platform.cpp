@@ -1,7 +1,6 @@
 #include "app/platform.h"
 
 #include <cwchar>
-#include <iterator>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -36,9 +35,24 @@ private:
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-// The pauses, in milliseconds, between tries of a replace that a scanner holds up: under a
-// second in all.
-constexpr DWORD kReplacePauses[] = {20, 50, 100, 200, 300};
+// A program that opens a file the moment it is written or replaced (a virus scanner, the
+// search indexer, a cloud-sync client) holds it for a moment, and the system then refuses
+// it as denied or in use. A step refused so (it has just failed with code) is tried again
+// after growing pauses, two seconds in all at most. Returns 0 once the step is made, else
+// the error it failed with last. The step returns whether it was made, with the system's
+// error set when not.
+template <typename Step>
+DWORD TriedAgainWhileHeld(DWORD code, Step&& step)
+{
+    constexpr DWORD kPauses[] = {20, 40, 80, 160, 320, 640, 740};
+    for (DWORD pause : kPauses) {
+        if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) return code;
+        sys::Pause(pause);
+        if (step()) return 0;
+        code = GetLastError();
+    }
+    return code;
+}
 
 // A name for the temporary file beside path, in the same folder, that no other run uses.
 std::wstring TemporaryPathBeside(const std::wstring& path)
@@ -74,15 +88,21 @@ bool CheckReplaceable(const std::wstring& path, HANDLE source = nullptr)
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;  // nothing there yet
         RaiseSystemError(code, path);
     }
+    // A folder or a read-only file is refused at once: nothing holds it, it is not to be replaced.
     DWORD refusal = ERROR_ACCESS_DENIED;
     if (!(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
-        Handle probe(sys::Open(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               OPEN_EXISTING, 0));
-        if (probe.valid()) return true;
+        auto replaceable = [&] {
+            return Handle(sys::Open(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    OPEN_EXISTING, 0))
+                .valid();
+        };
+        if (replaceable()) return true;
         refusal = GetLastError();
+        // The source is held open without delete sharing, so the source itself lands here too.
+        if (source != nullptr && SameFile(source, path)) return false;
+        refusal = TriedAgainWhileHeld(refusal, replaceable);
+        if (refusal == 0) return true;
     }
-    // The source is held open without delete sharing, so the source itself lands here too.
-    if (source != nullptr && SameFile(source, path)) return false;
     RaiseSystemError(refusal, path);
 }
 
@@ -134,15 +154,11 @@ void WholeFileWriter::Commit(const FILETIME* written, DWORD attributes)
     CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
     if (attributes != 0 && !sys::SetAttributes(temporaryPath_.c_str(), attributes)) RaiseLastError(path_);
-    // A program that opens a file the moment it is written (a virus scanner, the search
-    // indexer) holds the destination for a moment: the replace is tried again for a short,
-    // bounded time before it is reported. What must not be replaced was refused before.
-    for (size_t attempt = 0;; ++attempt) {
-        if (sys::Replace(temporaryPath_.c_str(), path_.c_str())) break;
-        DWORD code = GetLastError();
-        if ((code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) || attempt == std::size(kReplacePauses))
-            RaiseSystemError(code, path_);
-        sys::Pause(kReplacePauses[attempt]);
+    // What must not be replaced was refused before; a hold of a moment is waited out.
+    auto replaced = [&] { return sys::Replace(temporaryPath_.c_str(), path_.c_str()) != FALSE; };
+    if (!replaced()) {
+        DWORD code = TriedAgainWhileHeld(GetLastError(), replaced);
+        if (code != 0) RaiseSystemError(code, path_);
     }
     temporaryPath_.clear();
 }
@@ -426,18 +442,21 @@ void Beep()
     MessageBeep(MB_OK);
 }
 
-void StartProgram(const std::wstring& path, int windowStyle)
+void StartProgram(const std::wstring& path, const std::wstring& folder, int windowStyle)
 {
-    std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(windowStyle == 1 ? SW_SHOWNORMAL : windowStyle);
-    PROCESS_INFORMATION process{};
-    if (!sys::StartProcess(path.c_str(), commandLine.data(), &startup, &process))
-        RaiseLastError(path);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof start;
+    // No box of the shell's own: a program that cannot be started is the tool's to report.
+    // The start is made before the call returns, so the tool may end right after it.
+    start.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    start.lpVerb = L"open";
+    // The path in its plain full form (a game in a drive's root is joined with a doubled
+    // separator), so that the shell takes it as the file it is.
+    std::wstring file = FullPath(path);
+    start.lpFile = file.empty() ? path.c_str() : file.c_str();
+    start.lpDirectory = folder.c_str();
+    start.nShow = windowStyle == 1 ? SW_SHOWNORMAL : windowStyle;
+    if (!sys::ShellStart(&start)) RaiseLastError(path);
 }
 
 void EndProgram()

@@ -30,6 +30,7 @@ void CreateFolder(const std::wstring& path);
 void CopyWholeFile(const std::wstring& from, const std::wstring& to);
 
 // Whether a new file can be made in folder: one is made under a temporary name and removed.
+// When not, the system's error says why.
 bool CanCreateFileIn(const std::wstring& folder);
 
 // Removes the temporary files a run of the tool that has ended (a crash, a power cut) left in
@@ -97,10 +98,12 @@ constexpr int kStyleWarning = 48;
 void ShowMessage(const std::wstring& prompt, int style, const std::wstring& title);
 void Beep();
 
-// Starts the program at path in a window of the given show style (1: normal, with the
-// focus). The program's path is named to the system on its own, and its quoted path is
-// its command line. The tool does not wait for it.
-void StartProgram(const std::wstring& path, int windowStyle);
+// Starts the program at path, with folder as its current folder, in a window of the given
+// show style (1: normal, with the focus), as Explorer starts it: the path is taken whole,
+// with no arguments, and a program marked to run as administrator asks for elevation. The
+// tool does not wait for it. A program that cannot be started, or whose elevation the user
+// declines, raises.
+void StartProgram(const std::wstring& path, const std::wstring& folder, int windowStyle);
 
 // Ends the tool at once: every window closed, no further handler runs.
 void EndProgram();

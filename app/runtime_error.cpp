@@ -24,12 +24,13 @@ std::wstring SystemMessage(DWORD code)
 
 }  // namespace
 
-RuntimeError::RuntimeError(int number, std::wstring path, DWORD systemCode)
+RuntimeError::RuntimeError(int number, std::wstring path, DWORD systemCode, std::wstring note)
     : number_(number),
       description_(ErrorDescription(number)),
       path_(std::move(path)),
       systemCode_(systemCode),
-      systemText_(SystemMessage(systemCode))
+      systemText_(SystemMessage(systemCode)),
+      note_(std::move(note))
 {
 }
 

@@ -11,8 +11,9 @@ namespace nadeshiro {
 
 class RuntimeError : public std::exception {
 public:
-    // systemCode is the Windows error behind the failure, 0 when there is none.
-    RuntimeError(int number, std::wstring path, DWORD systemCode = 0);
+    // systemCode is the Windows error behind the failure, 0 when there is none; note, when
+    // given, says in the tool's words what the failure means here and what the player can do.
+    RuntimeError(int number, std::wstring path, DWORD systemCode = 0, std::wstring note = std::wstring());
 
     int Number() const { return number_; }
     const std::wstring& Description() const { return description_; }
@@ -20,6 +21,7 @@ public:
     DWORD SystemCode() const { return systemCode_; }
     // Windows' own wording of systemCode, empty when there is none.
     const std::wstring& SystemText() const { return systemText_; }
+    const std::wstring& Note() const { return note_; }
 
     const char* what() const noexcept override { return "nadeshiro run-time error"; }
 
@@ -29,6 +31,7 @@ private:
     std::wstring path_;
     DWORD systemCode_;
     std::wstring systemText_;
+    std::wstring note_;
 };
 
 // Run-time error numbers the tool raises.

@@ -1,5 +1,7 @@
 #include "app/system_calls.h"
 
+#include <objbase.h>
+
 namespace nadeshiro::platform::sys {
 
 namespace {
@@ -107,10 +109,24 @@ HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* data)
 
 DWORD CurrentFolder(DWORD size, wchar_t* buffer) { return Fails() ? 0 : ::GetCurrentDirectoryW(size, buffer); }
 
-BOOL StartProcess(const wchar_t* path, wchar_t* commandLine, STARTUPINFOW* startup, PROCESS_INFORMATION* process)
+BOOL ShellStart(SHELLEXECUTEINFOW* start)
 {
     if (Fails()) return FALSE;
-    return ::CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, startup, process);
+    static const auto shellExecute = SystemFunction<decltype(&::ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    static const auto initialise = SystemFunction<decltype(&::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    static const auto uninitialise = SystemFunction<decltype(&::CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+    if (shellExecute == nullptr || initialise == nullptr || uninitialise == nullptr) {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    // The shell may hand the start to objects of its own, which ask for a single-threaded
+    // apartment on the calling thread.
+    HRESULT initialised = initialise(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    BOOL started = shellExecute(start);
+    DWORD code = GetLastError();
+    if (SUCCEEDED(initialised)) uninitialise();
+    SetLastError(code);
+    return started;
 }
 
 }  // namespace nadeshiro::platform::sys

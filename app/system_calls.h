@@ -4,8 +4,18 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 namespace nadeshiro::platform::sys {
+
+// A function of one of Windows' own libraries, loaded when a command first needs it rather
+// than at every start of the tool; null where this system lacks it.
+template <typename F>
+F SystemFunction(const wchar_t* library, const char* name)
+{
+    HMODULE module = LoadLibraryW(library);
+    return module != nullptr ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
 
 HANDLE Open(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
 BOOL Read(HANDLE file, void* buffer, DWORD size, DWORD* got);
@@ -24,7 +34,9 @@ BOOL Delete(const wchar_t* path);
 BOOL MakeFolder(const wchar_t* path);
 HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* data);
 DWORD CurrentFolder(DWORD size, wchar_t* buffer);
-BOOL StartProcess(const wchar_t* path, wchar_t* commandLine, STARTUPINFOW* startup, PROCESS_INFORMATION* process);
+// Starts a program as the shell starts it (asking for elevation where the program is marked
+// to run as administrator), with the shell's own objects initialised for this thread.
+BOOL ShellStart(SHELLEXECUTEINFOW* start);
 
 // Waits before a step is tried again.
 void Pause(DWORD milliseconds);

@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "app/platform.h"
+#include "app/system_calls.h"
 
 namespace nadeshiro::platform {
 
@@ -23,13 +26,8 @@ std::wstring KnownFolder(const GUID& id)
 {
     using GetPathFn = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);
     using FreeFn = void(WINAPI*)(LPVOID);
-    static HMODULE shell = LoadLibraryW(L"shell32.dll");
-    static HMODULE ole = LoadLibraryW(L"ole32.dll");
-    static auto getPath = shell != nullptr ? reinterpret_cast<GetPathFn>(reinterpret_cast<void*>(
-                                                 GetProcAddress(shell, "SHGetKnownFolderPath")))
-                                           : nullptr;
-    static auto free = ole != nullptr ? reinterpret_cast<FreeFn>(reinterpret_cast<void*>(GetProcAddress(ole, "CoTaskMemFree")))
-                                      : nullptr;
+    static const auto getPath = sys::SystemFunction<GetPathFn>(L"shell32.dll", "SHGetKnownFolderPath");
+    static const auto free = sys::SystemFunction<FreeFn>(L"ole32.dll", "CoTaskMemFree");
     if (getPath == nullptr || free == nullptr) return {};
     PWSTR path = nullptr;
     std::wstring result;
@@ -84,7 +82,69 @@ void CreateFolderTree(const std::wstring& path)
     if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) RaiseLastError(path);
 }
 
+// A value of the registry, read from the 64-bit view (the one Windows itself keeps) also by
+// the 32-bit build, into data (size bytes); false when the key or the value is not there or
+// the value does not fit.
+bool ReadRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name, DWORD& type, void* data, DWORD& size)
+{
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS) return false;
+    LSTATUS status = RegQueryValueExW(opened, name, nullptr, &type, static_cast<BYTE*>(data), &size);
+    RegCloseKey(opened);
+    return status == ERROR_SUCCESS;
+}
+
+// Whether Windows redirects the writes of programs that do not run as administrator: while
+// UAC is on, which it is unless EnableLUA is 0.
+bool RedirectionOn()
+{
+    DWORD type = 0, enabled = 1, size = sizeof enabled;
+    return !ReadRegistryValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
+                              L"EnableLUA", type, &enabled, size) ||
+           type != REG_DWORD || size != sizeof enabled || enabled != 0;
+}
+
+// Whether layers, the flags Windows records for one program separated by spaces
+// ("~ RUNASADMIN WINXPSP3"), hold the one that runs it as administrator.
+bool RunsAsAdministrator(std::wstring_view layers)
+{
+    constexpr std::wstring_view kLayer = L"RUNASADMIN";
+    for (size_t start = 0; start < layers.size();) {
+        size_t end = std::min(layers.find(L' ', start), layers.size());
+        if (CompareStringOrdinal(layers.data() + start, static_cast<int>(end - start), kLayer.data(),
+                                 static_cast<int>(kLayer.size()), TRUE) == CSTR_EQUAL)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Whether the game's view is its own folder alone: nothing redirects it.
+bool GameSeesOnlyItsFolder(const std::wstring& gameFolder) { return !RedirectionOn() || GameRunsElevated(gameFolder); }
+
 }  // namespace
+
+bool GameRunsElevated(const std::wstring& gameFolder)
+{
+    std::wstring game = FullPath(gameFolder);
+    if (game.empty()) game = gameFolder;
+    if (game.empty() || game.back() != L'\\') game += L'\\';
+    game += L"one.exe";
+    // Value names of the registry are compared without regard to letter case, as Windows
+    // compares paths.
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        wchar_t layers[512];  // a few flags; a longer value is no layer Windows writes
+        DWORD type = 0, size = sizeof layers;
+        if (!ReadRegistryValue(root, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
+                               game.c_str(), type, layers, size) ||
+            (type != REG_SZ && type != REG_EXPAND_SZ))
+            continue;
+        std::wstring_view flags(layers, size / sizeof(wchar_t));
+        while (!flags.empty() && flags.back() == L'\0') flags.remove_suffix(1);
+        if (RunsAsAdministrator(flags)) return true;
+    }
+    return false;
+}
 
 std::wstring VirtualStoreOf(const std::wstring& gameFolder)
 {
@@ -105,13 +165,20 @@ std::wstring VirtualStoreOf(const std::wstring& gameFolder)
 std::wstring GameReadsFirst(const std::wstring& gameFolder)
 {
     std::wstring store = VirtualStoreOf(gameFolder);
-    return !store.empty() && IsFolder(store) ? store : std::wstring();
+    if (store.empty() || GameSeesOnlyItsFolder(gameFolder)) return {};
+    return IsFolder(store) ? store : std::wstring();
 }
 
 std::wstring GameWritesInto(const std::wstring& gameFolder)
 {
     std::wstring store = VirtualStoreOf(gameFolder);
-    if (store.empty()) return gameFolder;
+    if (store.empty() || !RedirectionOn()) return gameFolder;
+    if (GameRunsElevated(gameFolder)) {
+        if (CanCreateFileIn(gameFolder)) return gameFolder;
+        DWORD code = GetLastError();
+        if (code == ERROR_SUCCESS) code = ERROR_ACCESS_DENIED;
+        throw RuntimeError(ErrorNumberForSystemCode(code), gameFolder, code, kGameRunsAsAdministratorNote);
+    }
     if (IsFolder(store)) return store;
     if (CanCreateFileIn(gameFolder)) return gameFolder;
     CreateFolderTree(store);

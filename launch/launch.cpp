@@ -7,7 +7,7 @@ namespace nadeshiro {
 void LaunchGame(const std::wstring& gameFolder)
 {
     std::wstring path = gameFolder + L"\\one.exe";
-    platform::StartProgram(path, 1);
+    platform::StartProgram(path, gameFolder, 1);
     platform::EndProgram();
 }
 

@@ -96,24 +96,45 @@ TEST_F(FaultTest, MemoSave)
                  {memo}, {backups.Path()});
 }
 
-// A replace held up (a scanner opening the new file) is tried again for < 1 s, if denied or shared.
-TEST_F(FaultTest, AReplaceHeldUpForAMomentIsTriedAgain)
+// A destination held up for a moment (a scanner opening the new file, a sync client), when
+// checked before the write or when replaced, is tried again for about two seconds at most if
+// denied or shared; a read-only or folder destination is refused at once.
+TEST_F(FaultTest, ADestinationHeldUpForAMomentIsTriedAgain)
 {
     const std::wstring memo = backups / L"omoide.txt";
-    const struct { DWORD error; int times; bool saved, paused; } cases[] = {
-        {ERROR_SHARING_VIOLATION, 2, true, true}, {ERROR_ACCESS_DENIED, 1000, false, true}, {ERROR_DISK_FULL, 1, false, false}};
+    const struct { const char* name; int call; DWORD error; int times; bool replacesOnly, saved; DWORD pausedAtLeast, pausedAtMost; } cases[] = {
+        {"replace shared twice", 1, ERROR_SHARING_VIOLATION, 2, true, true, 1, 2000},
+        {"replace denied for good", 1, ERROR_ACCESS_DENIED, 1000, true, false, 1500, 2000},
+        {"replace on a full disk", 1, ERROR_DISK_FULL, 1, true, false, 0, 0},
+        {"check shared three times", 2, ERROR_SHARING_VIOLATION, 3, false, true, 1, 2000},  // call 2: can it be replaced?
+        {"check denied for good", 2, ERROR_ACCESS_DENIED, 1000, false, false, 1500, 2000},
+        {"check not ready", 2, ERROR_NOT_READY, 1, false, false, 0, 0}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.error);
+        SCOPED_TRACE(c.name);
         WriteBytes(memo, kBefore);
         recorder.messages.clear();
-        platform::sys::ArmFault({1, c.error, false, c.times, true});
+        platform::sys::ArmFault({c.call, c.error, false, c.times, c.replacesOnly});
         EXPECT_EQ(RunHandler([&] { WriteMemo(backups.Path(), L"新"); }), c.saved);
         DWORD paused = platform::sys::Paused();
         platform::sys::ArmFault({});
-        EXPECT_TRUE(paused <= 1000 && (paused > 0) == c.paused) << paused;
+        EXPECT_GE(paused, c.pausedAtLeast);
+        EXPECT_LE(paused, c.pausedAtMost);
         EXPECT_EQ(ReadBytes(memo), c.saved ? "\"\x90\x56\"\r\n" : kBefore);
-        EXPECT_TRUE(TemporaryFilesIn(backups.Path()).empty() && (c.saved ? recorder.messages.empty() : recorder.Reported(c.error == ERROR_DISK_FULL ? L"'61'" : L"'75'")));
+        EXPECT_EQ(TemporaryFilesIn(backups.Path()), Names{});
+        EXPECT_EQ(recorder.messages.size(), c.saved ? 0u : 1u);
     }
+    SetFileAttributesW(memo.c_str(), FILE_ATTRIBUTE_READONLY);
+    CreateDirectoryW((game / L"omoide.txt").c_str(), nullptr);
+    for (const std::wstring& folder : {backups.Path(), game.Path()}) {  // a read-only memo; a folder of the memo's name
+        SCOPED_TRACE(Utf8(folder));
+        recorder.messages.clear();
+        platform::sys::ArmFault({});
+        EXPECT_FALSE(RunHandler([&] { WriteMemo(folder, L"新"); }));
+        EXPECT_EQ(platform::sys::Paused(), 0u);
+        EXPECT_TRUE(recorder.Reported(L"'75'"));
+    }
+    SetFileAttributesW(memo.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(memo), kBefore);
 }
 
 struct FullDiskTest : FaultTest { static void TearDownTestSuite() {} };  // a real full disk: a tmpfs the test script mounts

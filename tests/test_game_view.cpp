@@ -1,8 +1,12 @@
-// A protected game folder's slots are in the user's virtual store where the game saved them.
+// A protected game folder's slots are in the user's virtual store where the game saved them,
+// as long as Windows redirects the game: UAC on and the game not run as administrator.
 #include <shlobj.h>
 
 #include <numeric>
+#include <optional>
+#include <vector>
 
+#include "app/virtual_store.h"
 #include "saves/commands.h"
 #include "tests/test_support.h"
 
@@ -23,8 +27,66 @@ static std::string Read(const std::wstring& folder, std::initializer_list<const 
     return std::accumulate(slots.begin(), slots.end(), std::string(), [&](std::string all, auto slot) { return all + ReadBytes(folder + L"\\" + slot); });
 }
 
+static const std::wstring& ReportText(const Recorder& recorder)
+{
+    static const std::wstring none = L"<no report>";
+    return recorder.messages.empty() ? none : recorder.messages[0].prompt;
+}
+
+// A value of the test prefix's registry (its 64-bit view, as the tool reads it) set for as
+// long as the object lives, then put back as it was; type REG_NONE removes it for that time.
+class RegistryValue {
+public:
+    RegistryValue(HKEY root, const wchar_t* key, std::wstring name, DWORD type, const std::string& bytes) : root_(root), name_(std::move(name))
+    {
+        for (std::wstring missing = key; RegOpenKeyExW(root, missing.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key_) != ERROR_SUCCESS;) {
+            made_.push_back(missing);
+            if (missing.find_last_of(L'\\') == std::wstring::npos) break;
+            missing.resize(missing.find_last_of(L'\\'));
+        }
+        RegCloseKey(key_);
+        EXPECT_EQ(RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key_, nullptr), ERROR_SUCCESS);
+        DWORD size = 0;
+        if (RegQueryValueExW(key_, name_.c_str(), nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
+            old_.emplace(size, '\0');
+            RegQueryValueExW(key_, name_.c_str(), nullptr, &oldType_, reinterpret_cast<BYTE*>(old_->data()), &size);
+        }
+        if (type == REG_NONE) RegDeleteValueW(key_, name_.c_str());
+        else EXPECT_EQ(RegSetValueExW(key_, name_.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
+    }
+    ~RegistryValue()
+    {
+        if (old_) RegSetValueExW(key_, name_.c_str(), 0, oldType_, reinterpret_cast<const BYTE*>(old_->data()), static_cast<DWORD>(old_->size()));
+        else RegDeleteValueW(key_, name_.c_str());
+        DWORD values = 0;
+        RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+        RegCloseKey(key_);
+        // The keys made for it go too, deepest first, while nothing else is in them.
+        for (size_t i = 0; i < made_.size() && values == 0; ++i)
+            if (RegDeleteKeyExW(root_, made_[i].c_str(), KEY_WOW64_64KEY, 0) != ERROR_SUCCESS) break;
+    }
+    RegistryValue(const RegistryValue&) = delete;
+
+private:
+    HKEY root_, key_ = nullptr;
+    std::wstring name_;
+    std::vector<std::wstring> made_;  // keys it made, deepest first
+    DWORD oldType_ = 0;
+    std::optional<std::string> old_;
+};
+
+static std::string Bytes(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), sizeof number); }
+static std::string Bytes(const std::wstring& text) { return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t)); }
+
+const wchar_t kPolicies[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+const wchar_t kLayers[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+
+// Wine keeps UAC off (EnableLUA 0) and redirects nothing; the tool is told it is on here.
+struct UacOn : RegistryValue { UacOn() : RegistryValue(HKEY_LOCAL_MACHINE, kPolicies, L"EnableLUA", REG_DWORD, Bytes(1)) {} };
+
 TEST(GameView, BackUpAndRestoreUseTheVirtualStoreOfAProtectedGameFolderOnly)
 {
+    UacOn uac;
     const std::wstring programFiles = SystemFolder(CSIDL_PROGRAM_FILESX86);
     TestFolder game{programFiles, L"nadeshiro game "}, backups, beside{programFiles.substr(0, 3), programFiles.substr(3) + L" nadeshiro "};
     const std::wstring store = StoreFor(game.Path()), decoy = StoreFor(beside.Path());
@@ -52,21 +114,85 @@ TEST(GameView, BackUpAndRestoreUseTheVirtualStoreOfAProtectedGameFolderOnly)
     RemoveTree(decoy);
 }
 
-// scripts/test.sh links a read-only file system's folder here: the restore makes the store.
-TEST(ReadOnlyGameFolder, RestoreMakesTheVirtualStoreAndWritesThere)
+// With UAC off, or the game set to run as administrator (for this user or for all), the game
+// reads and writes its own folder only: a store left from earlier is neither read nor written.
+TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
 {
-    std::wstring game = SystemFolder(CSIDL_PROGRAM_FILESX86) + L"\\nadeshiro read-only game";
-    if (!FolderExists(game)) GTEST_SKIP() << "no read-only game folder: run the tests through scripts/test.sh as root";
-    std::wstring store = StoreFor(game);
-    RemoveTree(store);
-    for (std::wstring parent = store; parent.size() > 3; RemoveDirectoryW(parent.c_str())) parent.resize(parent.find_last_of(L'\\'));
+    const std::wstring programFiles = SystemFolder(CSIDL_PROGRAM_FILESX86);
+    const struct Case { const char* name; std::optional<DWORD> uac; HKEY layerRoot; const wchar_t* layers; bool upperCasePath, redirected; } cases[] = {
+        {"UAC on", 1, nullptr, nullptr, false, true},
+        {"UAC never set", std::nullopt, nullptr, nullptr, false, true},  // Windows counts it as on
+        {"UAC off", 0, nullptr, nullptr, false, false},
+        {"run as administrator by this user", 1, HKEY_CURRENT_USER, L"~ RUNASADMIN", false, false},
+        {"run as administrator for all users", 1, HKEY_LOCAL_MACHINE, L"WINXPSP3 RUNASADMIN", true, false},
+        {"other compatibility settings only", 1, HKEY_CURRENT_USER, L"~ WINXPSP3 HIGHDPIAWARE", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolder game{programFiles, L"nadeshiro game "}, backups, backup;
+        const std::wstring store = StoreFor(game.Path());
+        std::wstring program = game / L"one.exe";
+        if (c.upperCasePath) CharUpperW(program.data());
+        RegistryValue uac(HKEY_LOCAL_MACHINE, kPolicies, L"EnableLUA", c.uac ? REG_DWORD : REG_NONE, Bytes(c.uac.value_or(0)));
+        std::optional<RegistryValue> layer;
+        if (c.layerRoot != nullptr) layer.emplace(c.layerRoot, kLayers, program, REG_SZ, Bytes(c.layers));
+        for (const wchar_t* slot : {L"save00", L"save01"}) WriteBytes(game / slot, "game" + Utf8(slot + 4));
+        for (const wchar_t* slot : {L"save01", L"save02"}) WriteBytes(store + L"\\" + slot, "store" + Utf8(slot + 4));
+        WriteBytes(backup / L"save01", "backup01");
+        Recorder recorder;
+        MainFields fields; fields.GameFolder = game.Path();
+        EXPECT_TRUE(RunHandler([&] { BackUp(fields, backups.Path(), L"taken"); }));
+        EXPECT_EQ(Read(backups / L"taken", {L"save00", L"save01", L"save02"}), c.redirected ? "game00store01store02" : "game00game01<missing>");
+        EXPECT_TRUE(RunHandler([&] { Restore(fields, backup.Path()); }));
+        EXPECT_EQ(Read(store, {L"save01", L"save02"}), c.redirected ? "backup01store02" : "store01store02");
+        EXPECT_EQ(Read(game.Path(), {L"save00", L"save01"}), c.redirected ? "game00game01" : "game00backup01");
+        EXPECT_EQ(ReportText(recorder), L"<no report>");
+        RemoveTree(store);
+    }
+}
+
+// scripts/test.sh links a read-only file system's folder here: the game folder no one can write.
+struct ReadOnlyGameFolder : ::testing::Test {
+    void SetUp() override
+    {
+        if (!FolderExists(game)) GTEST_SKIP() << "no read-only game folder: run the tests through scripts/test.sh as root";
+        RemoveStore();
+        WriteBytes(backup / L"save04", "backup04");
+        fields.GameFolder = game;
+    }
+    void TearDown() override { RemoveStore(); }
+    void RemoveStore()
+    {
+        RemoveTree(store);
+        for (std::wstring parent = store; parent.size() > 3; RemoveDirectoryW(parent.c_str())) parent.resize(parent.find_last_of(L'\\'));
+    }
+    const std::wstring game = SystemFolder(CSIDL_PROGRAM_FILESX86) + L"\\nadeshiro read-only game";
+    const std::wstring store = SystemFolder(CSIDL_LOCAL_APPDATA) + L"\\VirtualStore" + game.substr(2);
     TestFolder backup;
-    WriteBytes(backup / L"save04", "backup04");
+    UacOn uac;
     Recorder recorder;
-    MainFields fields; fields.GameFolder = game;
+    MainFields fields;
+};
+
+TEST_F(ReadOnlyGameFolder, RestoreMakesTheVirtualStoreAndWritesThere)
+{
     ASSERT_TRUE(RunHandler([&] { Restore(fields, backup.Path()); }));
     EXPECT_EQ(ListFolder(store), (Names{L"save04"}));
     EXPECT_EQ(ListFolder(game), (Names{L"save02"}));
-    EXPECT_TRUE(Read(store, {L"save04"}) == "backup04" && recorder.messages.empty());
-    RemoveTree(store);
+    EXPECT_EQ(Read(store, {L"save04"}), "backup04");
+    EXPECT_EQ(ReportText(recorder), L"<no report>");
+}
+
+// The game run as administrator reads only its folder, which the tool cannot write: said so
+// with the number and the folder, before anything is written anywhere.
+TEST_F(ReadOnlyGameFolder, ARestoreForAGameRunAsAdministratorIsRefusedWithTheReason)
+{
+    RegistryValue layer(HKEY_CURRENT_USER, kLayers, game + L"\\one.exe", REG_SZ, Bytes(L"~ RUNASADMIN"));
+    EXPECT_FALSE(RunHandler([&] { Restore(fields, backup.Path()); }));
+    EXPECT_PRED_FORMAT2(::testing::IsSubstring, std::wstring(L"実行時エラー '"), ReportText(recorder));
+    EXPECT_PRED_FORMAT2(::testing::IsSubstring, L"\r\n\r\n" + game + L"\r\n\r\n", ReportText(recorder));
+    EXPECT_PRED_FORMAT2(::testing::IsSubstring, std::wstring(platform::kGameRunsAsAdministratorNote), ReportText(recorder));
+    EXPECT_FALSE(FolderExists(store));
+    EXPECT_EQ(ListFolder(game), (Names{L"save02"}));
+    EXPECT_EQ(Read(game, {L"save02"}), "readonly02");
+    EXPECT_EQ(ListFolder(backup.Path()), (Names{L"save04"}));
 }

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 
 #include "app/resource.h"
@@ -190,6 +191,42 @@ TEST_F(MainWindowTest, CommandsWorkOnTheOpenedFolderAndABackUpOpensItsMemoWindow
     Click(C(IDC_COMMAND1));
     EXPECT_EQ(ListFolder(game / L"archive\\old\\ボス戦の前"), (Names{L"save00", L"save07", L"save09"}));
     EXPECT_NE(MemoForm().Window(), nullptr);
+}
+
+// A new back-up shows in the folder list at once, in its sorted place; the list is not read
+// again, so a folder made meanwhile by another program stays unlisted until it is.
+TEST_F(MainWindowTest, ANewBackUpShowsInTheFolderListInItsPlaceAndNothingElseChanges)
+{
+    auto shown = [&] {  // the entries' names, the list's own lines, then its selected (open) line
+        std::vector<std::wstring> names;
+        for (const auto& entry : Dir1().Entries()) names.push_back(entry.text);
+        HWND list = C(L"Dir1");
+        for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
+            std::wstring line(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0)) + 1, L'\0');
+            line.resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(line.data()))));
+            names.push_back(L"|" + line);
+        }
+        names.push_back(L"open " + std::to_wstring(SendMessageW(list, LB_GETCURSEL, 0, 0)));
+        return names;
+    };
+    std::vector<std::wstring> expected = shown();
+    const size_t at = static_cast<size_t>(std::find(expected.begin(), expected.end(), L"backups") - expected.begin());
+    expected.insert(std::find(expected.begin(), expected.end(), L"|backups"), L"|azalea");
+    expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(at), L"azalea");  // between archive and backups
+    CreateDirectoryW((game / L"made meanwhile").c_str(), nullptr);
+    SetWindowTextW(C(L"Text1"), L"azalea");
+    Click(C(L"Command1"));
+    EXPECT_EQ(shown(), expected);
+    const FolderEntry& made = Dir1().Entries()[at];
+    EXPECT_EQ(made.path, game / L"azalea");
+    EXPECT_EQ(made.depth, Dir1().Entries().back().depth);
+    EXPECT_EQ(Dir1().Path(), game.Path());
+    EXPECT_NE(MemoForm().Window(), nullptr);
+    SetWindowTextW(C(L"Text1"), L"archive\\2027");  // made inside a listed folder: nothing new in the list
+    Click(C(L"Command1"));
+    EXPECT_TRUE(FolderExists(game / L"archive\\2027"));
+    EXPECT_EQ(shown(), expected);
+    EXPECT_EQ(recorder.messages.size(), 0u);
 }
 
 TEST_F(MainWindowTest, MenuItemsWorkAndADriveNotReadyBeepsWarnsAndKeepsTheFolderList)

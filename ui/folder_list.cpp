@@ -82,6 +82,9 @@ std::vector<FolderEntry> FolderEntries(const std::wstring& path, const std::vect
     return entries;
 }
 
+// The order of the subfolders in the list.
+bool ListedBefore(const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; }
+
 std::vector<std::wstring> ListSubfolders(const std::wstring& path)
 {
     std::wstring pattern = path;
@@ -106,8 +109,7 @@ std::vector<std::wstring> ListSubfolders(const std::wstring& path)
         names.push_back(name);
     } while (FindNextFileW(find, &data));
     FindClose(find);
-    std::sort(names.begin(), names.end(),
-              [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
+    std::sort(names.begin(), names.end(), ListedBefore);
     return names;
 }
 
@@ -153,6 +155,27 @@ void FolderList::OpenEntry(int index)
 {
     if (index < 0 || index >= static_cast<int>(entries_.size())) return;
     SetPath(entries_[static_cast<size_t>(index)].path);
+}
+
+void FolderList::ShowNewFolder(const std::wstring& path)
+{
+    std::wstring full = platform::FullPath(path), inside = path_;
+    if (inside.empty()) return;
+    if (!IsSeparator(inside.back())) inside += L'\\';
+    if (full.size() <= inside.size() ||
+        CompareStringOrdinal(full.data(), static_cast<int>(inside.size()), inside.data(), static_cast<int>(inside.size()), TRUE) !=
+            CSTR_EQUAL)
+        return;
+    std::wstring name = full.substr(inside.size(), full.find(L'\\', inside.size()) - inside.size());
+    // The subfolders follow the open folder and its ancestors, the entries shown open.
+    size_t subfolders = 0, at = entries_.size();
+    while (subfolders < entries_.size() && entries_[subfolders].open) ++subfolders;
+    for (size_t i = entries_.size(); i-- > subfolders;) {
+        if (CompareStringOrdinal(entries_[i].text.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return;  // listed
+        if (ListedBefore(name, entries_[i].text)) at = i;
+    }
+    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), {name, inside + name, static_cast<int>(subfolders), false});
+    if (list_ != nullptr) SendMessageW(list_, LB_INSERTSTRING, at, reinterpret_cast<LPARAM>(name.c_str()));
 }
 
 void FolderList::SetMetrics(UINT dpi, HFONT font)

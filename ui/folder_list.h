@@ -41,6 +41,10 @@ public:
     const std::vector<FolderEntry>& Entries() const { return entries_; }
     // Opens the entry at index (double-click or Enter).
     void OpenEntry(int index);
+    // Lists a folder made since the list read the disk: path, or the folder above it that lies
+    // directly in the open folder, is put in its sorted place among the subfolders when it is
+    // not listed yet. The open folder and every other entry stay as they are.
+    void ShowNewFolder(const std::wstring& path);
 
     void SetMetrics(UINT dpi, HFONT font);
     void Draw(const DRAWITEMSTRUCT& item) const;

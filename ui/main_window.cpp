@@ -146,7 +146,9 @@ void Form_Load(StartReading& reading)
 
 void Command1_Click()
 {
-    if (BackUp(g_fields, g_dir1.Path(), WindowText(Control(IDC_TEXT1)))) ShowMemoWindow(Module1::WorkPath);
+    if (!BackUp(g_fields, g_dir1.Path(), WindowText(Control(IDC_TEXT1)))) return;
+    g_dir1.ShowNewFolder(Module1::WorkPath);
+    ShowMemoWindow(Module1::WorkPath);
 }
 
 void Command2_Click() { Restore(g_fields, g_dir1.Path()); }
