@@ -200,7 +200,7 @@ TEST_F(MainWindowTest, ANewBackUpShowsInTheFolderListInItsPlaceAndNothingElseCha
     auto shown = [&] {  // the entries' names, the list's own lines, then its selected (open) line
         std::vector<std::wstring> names;
         for (const auto& entry : Dir1().Entries()) names.push_back(entry.text);
-        HWND list = C(L"Dir1");
+        HWND list = C(IDC_DIR1);
         for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
             std::wstring line(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0)) + 1, L'\0');
             line.resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(line.data()))));
@@ -214,16 +214,17 @@ TEST_F(MainWindowTest, ANewBackUpShowsInTheFolderListInItsPlaceAndNothingElseCha
     expected.insert(std::find(expected.begin(), expected.end(), L"|backups"), L"|azalea");
     expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(at), L"azalea");  // between archive and backups
     CreateDirectoryW((game / L"made meanwhile").c_str(), nullptr);
-    SetWindowTextW(C(L"Text1"), L"azalea");
-    Click(C(L"Command1"));
+    SelectTab(0);
+    SetWindowTextW(C(IDC_TEXT1), L"azalea");
+    Click(C(IDC_COMMAND1));
     EXPECT_EQ(shown(), expected);
     const FolderEntry& made = Dir1().Entries()[at];
     EXPECT_EQ(made.path, game / L"azalea");
     EXPECT_EQ(made.depth, Dir1().Entries().back().depth);
     EXPECT_EQ(Dir1().Path(), game.Path());
     EXPECT_NE(MemoForm().Window(), nullptr);
-    SetWindowTextW(C(L"Text1"), L"archive\\2027");  // made inside a listed folder: nothing new in the list
-    Click(C(L"Command1"));
+    SetWindowTextW(C(IDC_TEXT1), L"archive\\2027");  // made inside a listed folder: nothing new in the list
+    Click(C(IDC_COMMAND1));
     EXPECT_TRUE(FolderExists(game / L"archive\\2027"));
     EXPECT_EQ(shown(), expected);
     EXPECT_EQ(recorder.messages.size(), 0u);
