@@ -176,7 +176,7 @@ run_as_this_account() {
   for a in x64 x86; do
     select_arch "$a"
     wineserver -k 2>/dev/null || true  # Wine's desktop belongs to the display it started on
-    ctest_args=(-E '^PlayerAccount\.')
+    ctest_args=(-LE '^player_account$')
     if [ -n "$is_root" ]; then
       mount_full_disk "$build/fulldisk" root && export NADESHIRO_FULLDISK=$build/fulldisk
     else
