@@ -1,4 +1,4 @@
-# What both MinGW-w64 toolchain files share; they set TOOLCHAIN_PREFIX and WINE_NAMES first.
+# What both MinGW-w64 toolchain files share; they set TOOLCHAIN_PREFIX first.
 set(CMAKE_SYSTEM_NAME Windows)
 
 set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
@@ -10,8 +10,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# Programs built here run on Linux under Wine (tests, benchmarks).
-find_program(WINE_PROGRAM NAMES ${WINE_NAMES})
-if(WINE_PROGRAM)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
-endif()
+# Programs built here run on Linux under Wine (tests, benchmarks), by way of scripts/wine.sh,
+# which runs the Wine under test: the host's, or the one NADESHIRO_WINE_ROOT names.
+get_filename_component(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine.sh ABSOLUTE)

@@ -3,5 +3,4 @@
 # tests run under 32-bit Wine.
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-set(WINE_NAMES wine)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -2,5 +2,4 @@
 # threads flavour); its tests run under 64-bit Wine.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
-set(WINE_NAMES wine64 wine)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

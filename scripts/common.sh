@@ -1,11 +1,28 @@
 # Shared by the run, test and package scripts: the build of one architecture, its Wine
-# prefix, the Japanese locale and a display. Sourced, not run.
+# prefix, the Wine, the Japanese locale and a display. Sourced, not run.
 #   NADESHIRO_ARCH   x64 (default) or x86
 #   NADESHIRO_BUILD  the folder that holds the builds (default: build/ in the source tree)
+#   NADESHIRO_WINE   10: Wine 10 from the Debian 13 system scripts/setup.sh --wine10 makes,
+#                    instead of the host's Wine 8 (needs root)
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 builds=${NADESHIRO_BUILD:-$root/build}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Every wine, wineserver and wineboot of the scripts is scripts/wine.sh, which runs the Wine
+# under test (as CTest does for the test programs).
+export PATH=$root/scripts/wine-bin:$PATH
+# The Debian 13 system that holds Wine 10, made once and kept (outside every source tree).
+wine10_root=${NADESHIRO_WINE10_ROOT:-/var/cache/nadeshiro/trixie}
+
+# Selects the Wine under test: 8 (the host's) or 10 (in $wine10_root). Each has prefixes of its own.
+select_wine() {
+  case "$1" in
+    8|"") unset NADESHIRO_WINE_ROOT; wine_suffix= ;;
+    10) export NADESHIRO_WINE_ROOT=$wine10_root; wine_suffix=-wine10 ;;
+    *) echo "NADESHIRO_WINE must be 8 or 10, not '$1'" >&2; exit 2 ;;
+  esac
+  [ -z "${build:-}" ] || export WINEPREFIX=$build/wineprefix$wine_suffix
+}
 
 # Picks the build of one architecture: its toolchain, its build folder and its Wine prefix
 # (64-bit Wine for x64, a 32-bit prefix for x86).
@@ -17,8 +34,9 @@ select_arch() {
     *) echo "the architecture must be x64 or x86, not '$arch'" >&2; exit 2 ;;
   esac
   build=$builds/$arch
-  export WINEPREFIX=$build/wineprefix
+  export WINEPREFIX=$build/wineprefix${wine_suffix:-}
 }
+select_wine "${NADESHIRO_WINE:-8}"
 select_arch "${NADESHIRO_ARCH:-x64}"
 
 configure_and_build() {
@@ -31,7 +49,7 @@ configure_and_build() {
 # lays out the demo game folder in it, C:\Games\ONE ($demo): the tool, the stand-in "one.exe", a
 # few slot files and a "backups" folder.
 prepare_demo() {
-  bash "$root/scripts/setup.sh"
+  bash "$root/scripts/setup.sh" ${NADESHIRO_WINE_ROOT:+--wine10}
   use_japanese_locale
   configure_and_build --target nadeshiro one_standin
   bash "$root/scripts/wine-prefix.sh" "$WINEPREFIX"

@@ -2,7 +2,9 @@
 # Builds nadeshiro and starts it under Wine in a demo game folder, C:\Games\ONE in the build's
 # Wine prefix (build/x64/wineprefix, or build/x86/wineprefix with NADESHIRO_ARCH=x86), that
 # holds a few sample slot files and a stand-in "one.exe". Without a display it starts the tool
-# under Xvfb all the same, writes a screenshot of it and says where.
+# under Xvfb all the same, writes a screenshot of it and says where. With NADESHIRO_WINE=10 it
+# runs under Wine 10 (as root; the first time scripts/setup.sh --wine10 makes the Debian 13
+# system that holds it).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 

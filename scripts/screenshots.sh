@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Starts the tool under Xvfb and Wine in the demo game folder and writes a screenshot of the
-# main window on each of its three tabs: build/x64/screenshots/tab1.png to tab3.png.
+# main window on each of its three tabs: build/x64/screenshots/tab1.png to tab3.png
+# (build/x64/screenshots-wine10/ under Wine 10, with NADESHIRO_WINE=10).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 prepare_demo
-mkdir -p "$build/screenshots"
+shots=$build/screenshots$wine_suffix
+mkdir -p "$shots"
 unset DISPLAY
 wineserver -k 2>/dev/null || true
 trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
@@ -27,6 +29,6 @@ tab_x=(208 305 390)
 for i in 0 1 2; do
   xdotool mousemove --window "$wid" "${tab_x[$i]}" "$tab_y" click 1
   sleep 1
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$build/screenshots/tab$((i + 1)).png"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/tab$((i + 1)).png"
 done
-echo "screenshots of the three tabs: $build/screenshots/tab1.png tab2.png tab3.png"
+echo "screenshots of the three tabs ($(wine --version)): $shots/tab1.png tab2.png tab3.png"

@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
 # Boots a Wine prefix for the tests and keeps a persistent wineserver running, so that Wine's
 # services are started here, with their standard streams closed, and not by the first test
-# (whose output pipe they would then hold open for ever).
-# Usage: wine-prefix.sh PREFIX     (WINEARCH: win64, the default, or win32)
+# (whose output pipe they would then hold open for ever), nor by CTest asking a test program
+# for its cases.
+# Usage: wine-prefix.sh [PREFIX]   (default: $WINEPREFIX; WINEARCH: win64, the default, or win32)
+# The Wine is the one scripts/wine.sh runs: the host's, or the one in NADESHIRO_WINE_ROOT.
 set -eu
-prefix=$1
+prefix=${1:-${WINEPREFIX:-}}
+if [ -z "$prefix" ]; then
+  echo "wine-prefix: no prefix: name one, or set WINEPREFIX (scripts/common.sh does)" >&2
+  exit 2
+fi
+PATH=$(cd "$(dirname "$0")" && pwd)/wine-bin:$PATH
+wine_root=${NADESHIRO_WINE_ROOT:-}
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=${WINEARCH:-win64}
 
@@ -12,7 +20,7 @@ export WINEARCH=${WINEARCH:-win64}
 # booted before 32-bit Wine was installed no longer starts once it is. Such a prefix, one of
 # the other architecture, or one whose first boot did not finish, is made anew.
 wine32=absent
-[ -x /usr/lib/wine/wine ] && wine32=present
+[ -x "$wine_root/usr/lib/wine/wine" ] && wine32=present
 stamp="$WINEARCH wine32-$wine32 $(wine --version 2>/dev/null || echo unknown)"
 if [ -e "$prefix" ] && [ "$(cat "$prefix/.booted" 2>/dev/null)" != "$stamp" ]; then
   wineserver -k </dev/null >/dev/null 2>&1 || true
@@ -48,13 +56,14 @@ if ! wine cmd.exe /c exit </dev/null >/dev/null 2>&1; then
   echo "wine-prefix: $prefix does not start programs; making it anew" >&2
   wineserver -k </dev/null >/dev/null 2>&1 || true
   rm -rf "$prefix"
-  exec "$0" "$@"
+  exec bash "$0" "$prefix"
 fi
 
 # Wine's Marlett font, which draws the frame's buttons, where the prefix lacks it.
-if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$prefix/drive_c/windows/Fonts" ] &&
+marlett=$wine_root/usr/share/wine/fonts/marlett.ttf
+if [ -f "$marlett" ] && [ -d "$prefix/drive_c/windows/Fonts" ] &&
    [ ! -e "$prefix/drive_c/windows/Fonts/marlett.ttf" ]; then
-  cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+  cp "$marlett" "$prefix/drive_c/windows/Fonts/"
 fi
 # Once per prefix:
 # - Japanese glyphs for Wine's own interface fonts (menus, captions): they are linked to the

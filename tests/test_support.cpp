@@ -94,11 +94,3 @@ Recorder::Recorder()
 }
 
 }  // namespace nadeshiro::test
-
-// As GoogleTest's own entry, but a run with skips and no failures ends with 77 (CTest: skipped).
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    return result == 0 && ::testing::UnitTest::GetInstance()->skipped_test_count() > 0 ? 77 : result;
-}
