@@ -1,5 +1,6 @@
 #include "app/platform.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <memory>
 #include <string_view>
@@ -65,6 +66,20 @@ std::wstring TemporaryPathBeside(const std::wstring& path)
     return folder + name;
 }
 
+// Makes a file or folder under a temporary name beside path with make (true when it made it),
+// trying other names while one is taken; its path. Failures name path.
+template <typename Make>
+std::wstring MakeTemporaryBeside(const std::wstring& path, Make make)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::wstring temporaryPath = TemporaryPathBeside(path);
+        if (make(temporaryPath)) return temporaryPath;
+        DWORD code = GetLastError();
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) RaiseSystemError(code, path);
+    }
+    RaiseSystemError(ERROR_FILE_EXISTS, path);
+}
+
 bool SameFile(HANDLE a, const std::wstring& path)
 {
     Handle b(sys::Open(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -110,17 +125,10 @@ bool CheckReplaceable(const std::wstring& path, HANDLE source = nullptr)
 
 WholeFileWriter::WholeFileWriter(const std::wstring& path) : path_(path)
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::wstring temporaryPath = TemporaryPathBeside(path);
+    temporaryPath_ = MakeTemporaryBeside(path, [&](const std::wstring& temporaryPath) {
         file_ = sys::Open(temporaryPath.c_str(), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
-        if (file_ != INVALID_HANDLE_VALUE) {
-            temporaryPath_ = std::move(temporaryPath);
-            return;
-        }
-        DWORD code = GetLastError();
-        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) RaiseSystemError(code, path);
-    }
-    RaiseSystemError(ERROR_FILE_EXISTS, path);
+        return file_ != INVALID_HANDLE_VALUE;
+    });
 }
 
 WholeFileWriter::~WholeFileWriter() { Discard(); }
@@ -192,7 +200,8 @@ std::wstring Probe(const std::wstring& path)
     return name;
 }
 
-void CreateFolder(const std::wstring& path)
+// Refuses a name for a new folder that Windows would refuse.
+static void CheckFolderName(const std::wstring& path)
 {
     // Names Windows refuses, or quietly changes, are refused here the same way on every
     // system: some systems that run the tool accept characters Windows does not, and a name
@@ -214,7 +223,14 @@ void CreateFolder(const std::wstring& path)
         if (c < 32 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'|' || c == L'?' || c == L'*')
             RaiseSystemError(ERROR_INVALID_NAME, path);
     }
-    if (!sys::MakeFolder(path.c_str())) RaiseLastError(path);
+}
+
+void RequireFolder(const std::wstring& path)
+{
+    DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : sys::Attributes(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    DWORD code = attributes == INVALID_FILE_ATTRIBUTES && !path.empty() ? GetLastError() : ERROR_PATH_NOT_FOUND;
+    RaiseSystemError(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code, path);
 }
 
 void CopyWholeFile(const std::wstring& from, const std::wstring& to)
@@ -264,8 +280,8 @@ bool IsLowerHex(std::wstring_view digits)
     return true;
 }
 
-// The process id in a temporary file name of the tool's own making.
-bool TemporaryFileWriter(std::wstring_view name, DWORD& processId)
+// The process id in a temporary name of the tool's own making.
+bool TemporaryNameWriter(std::wstring_view name, DWORD& processId)
 {
     constexpr std::wstring_view kStart = L"~nadeshiro-", kEnd = L".tmp";
     if (name.size() <= kStart.size() + kEnd.size() || name.substr(0, kStart.size()) != kStart ||
@@ -279,10 +295,11 @@ bool TemporaryFileWriter(std::wstring_view name, DWORD& processId)
     return true;
 }
 
-std::wstring FileNamePart(const std::wstring& path)
+// A slot file's name as the back-up writes it: "save00" to "save29".
+bool IsSlotName(std::wstring_view name)
 {
-    size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? path : path.substr(cut + 1);
+    return name.size() == 6 && name.substr(0, 4) == L"save" && name[4] >= L'0' && name[4] <= L'2' && name[5] >= L'0' &&
+           name[5] <= L'9';
 }
 
 bool SameName(const std::wstring& a, const std::wstring& b)
@@ -290,22 +307,159 @@ bool SameName(const std::wstring& a, const std::wstring& b)
     return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// Whether the process may still be writing its temporary files: it runs and is the tool (by
-// its program's file name, "nadeshiro.exe" or the name this copy runs under). A process that
-// cannot be asked is taken as running.
-bool ToolStillRunning(DWORD processId)
+std::wstring Joined(const std::wstring& folder, const std::wstring& name)
 {
-    Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    return folder.empty() || IsSeparator(folder.back()) ? folder + name : folder + L'\\' + name;
+}
+
+// The path the system gives an open file or folder, after every link; empty when it gives none.
+std::wstring FinalPath(HANDLE entry)
+{
+    std::wstring path(32768, L'\0');
+    DWORD length = sys::FinalPath(entry, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(length < path.size() ? length : 0);
+    return path;
+}
+
+std::wstring FolderFinalPath(const std::wstring& folder)
+{
+    Handle handle(sys::Open(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+    return handle.valid() ? FinalPath(handle.get()) : std::wstring();
+}
+
+// Whether the process that wrote an entry last changed at changed may still be writing: it
+// runs, and started before then (one that started later was given the id of one that has
+// ended). Its program's name does not matter. A process that cannot be asked is taken as
+// running.
+bool WriterRunning(DWORD processId, LONGLONG changed)
+{
+    Handle process(sys::OpenProcess(processId));
     if (!process.valid()) return GetLastError() != ERROR_INVALID_PARAMETER;  // else no such process
+    FILETIME started{};
     DWORD exitCode = 0;
-    if (GetExitCodeProcess(process.get(), &exitCode) && exitCode != STILL_ACTIVE) return false;
-    wchar_t image[MAX_PATH * 4];
-    DWORD size = MAX_PATH * 4;
-    if (!QueryFullProcessImageNameW(process.get(), 0, image, &size)) return true;
-    std::wstring name = FileNamePart(std::wstring(image, size));
-    wchar_t own[MAX_PATH * 4];
-    DWORD ownLength = GetModuleFileNameW(nullptr, own, MAX_PATH * 4);
-    return SameName(name, L"nadeshiro.exe") || (ownLength != 0 && SameName(name, FileNamePart(std::wstring(own, ownLength))));
+    if (!sys::ProcessTimes(process.get(), &started, &exitCode)) return true;
+    ULARGE_INTEGER start{{started.dwLowDateTime, started.dwHighDateTime}};
+    return exitCode == STILL_ACTIVE && static_cast<LONGLONG>(start.QuadPart) <= changed;
+}
+
+struct OwnName {
+    std::wstring name;
+    bool temporary;  // a temporary name, with its writer's process id; else a slot file's
+    DWORD writer;
+};
+
+// Adds an entry of a folder's listing to names when the tidying may remove it: the tool's
+// temporary names and, with slots (in a temporary folder), the slot files' names. Anything
+// else there makes others true.
+void AddOwnName(std::wstring name, DWORD attributes, bool slots, std::vector<OwnName>& names, bool& others)
+{
+    if (name == L"." || name == L"..") return;
+    OwnName own{std::move(name), false, 0};
+    own.temporary = TemporaryNameWriter(own.name, own.writer);
+    if (slots && (attributes & FILE_ATTRIBUTE_DIRECTORY)) others = true;  // no folder of the tool's is inside
+    else if (own.temporary || (slots && IsSlotName(own.name))) names.push_back(std::move(own));
+    else others = true;
+}
+
+// The tool's temporary names in folder.
+void OwnNames(const std::wstring& folder, std::vector<OwnName>& names)
+{
+    WIN32_FIND_DATAW data{};
+    HANDLE find = sys::FindFirst(Joined(folder, L"~nadeshiro-*.tmp").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    bool others = false;  // look-alikes
+    do AddOwnName(data.cFileName, data.dwFileAttributes, false, names, others);
+    while (sys::FindNext(find, &data));
+    FindClose(find);
+}
+
+// The slot files and temporary files in the temporary folder open as folder, listed through
+// that handle; false when it holds anything else, or could not be listed to its end.
+bool OwnNamesInside(HANDLE folder, std::vector<OwnName>& names)
+{
+    std::vector<LONGLONG> buffer(8192);
+    bool others = false;
+    for (auto kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {
+        if (!sys::Information(folder, kind, buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(LONGLONG))))
+            return GetLastError() == ERROR_NO_MORE_FILES && !others;
+        for (auto* at = reinterpret_cast<const char*>(buffer.data());;) {
+            auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+            AddOwnName(std::wstring(entry->FileName, entry->FileNameLength / sizeof(wchar_t)), entry->FileAttributes, true, names, others);
+            if (entry->NextEntryOffset == 0) break;
+            at += entry->NextEntryOffset;
+        }
+    }
+}
+
+// An entry the tidying has opened without following a link and checked, to be deleted through
+// the same handle, so that nothing else can take its place meanwhile.
+struct CheckedEntry {
+    std::unique_ptr<Handle> handle;
+    DWORD attributes;
+};
+
+// Opens the entry own of the folder at base, whose path after every link is final, and checks
+// that it is the tool's own: a plain file with one name, or (with folders) a real folder, whose
+// path after every link is its own path in that folder, and with checkWriter one whose writer
+// has ended. A folder passes when it holds only slot files and temporary files that pass. What
+// passes is added to checked, a folder after what it holds.
+bool CheckOwnEntry(const std::wstring& base, const std::wstring& final, const OwnName& own, bool checkWriter, bool folders,
+                   std::vector<CheckedEntry>& checked)
+{
+    std::wstring path = Joined(base, own.name);
+    auto open = [&](DWORD access) {
+        return std::make_unique<Handle>(sys::Open(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | access,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS));
+    };
+    auto entry = open(FILE_WRITE_ATTRIBUTES);
+    // Wine opens a read-only file for writing when its attributes are to be written, which only
+    // root may do; it changes them all the same through a handle opened without asking to.
+    if (!entry->valid() && GetLastError() == ERROR_ACCESS_DENIED) entry = open(0);
+    BY_HANDLE_FILE_INFORMATION identity{};
+    FILE_BASIC_INFO times{};
+    if (!entry->valid() || !sys::Identity(entry->get(), &identity) ||
+        !sys::Information(entry->get(), FileBasicInfo, &times, sizeof times))
+        return false;
+    bool folder = (identity.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if ((identity.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || (folder ? !folders : identity.nNumberOfLinks != 1)) return false;
+    std::wstring entryFinal = FinalPath(entry->get());
+    if (entryFinal.empty() || !SameName(entryFinal, Joined(final, own.name))) return false;
+    if (checkWriter &&
+        WriterRunning(own.writer, std::max({times.CreationTime.QuadPart, times.LastWriteTime.QuadPart, times.ChangeTime.QuadPart})))
+        return false;
+    if (folder) {
+        std::vector<OwnName> inside;
+        if (!OwnNamesInside(entry->get(), inside)) return false;
+        for (const auto& name : inside)
+            if (!CheckOwnEntry(path, entryFinal, name, name.temporary, false, checked)) return false;
+    }
+    checked.push_back({std::move(entry), identity.dwFileAttributes});
+    return true;
+}
+
+// Deletes checked entries in their order, each through its own handle, a read-only one made
+// writable first; stops at the first that fails.
+void DeleteChecked(std::vector<CheckedEntry>& checked)
+{
+    for (auto& entry : checked) {
+        if (entry.attributes & FILE_ATTRIBUTE_READONLY) {
+            FILE_BASIC_INFO writable{};
+            writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+            if (!sys::SetInformation(entry.handle->get(), FileBasicInfo, &writable, sizeof writable)) return;
+        }
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        if (!sys::SetInformation(entry.handle->get(), FileDispositionInfo, &disposition, sizeof disposition)) return;
+        entry.handle.reset();  // gone once closed, before the folder that held it
+    }
+}
+
+// Removes the entry own of folder when it passes CheckOwnEntry.
+void RemoveOwnEntry(const std::wstring& folder, const std::wstring& final, const OwnName& own, bool checkWriter)
+{
+    std::vector<CheckedEntry> checked;
+    if (CheckOwnEntry(folder, final, own, checkWriter, true, checked)) DeleteChecked(checked);
 }
 
 }  // namespace
@@ -313,29 +467,56 @@ bool ToolStillRunning(DWORD processId)
 void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept
 {
     try {
-        std::wstring base = folder;
-        if (!base.empty() && !IsSeparator(base.back())) base += L'\\';
-        std::vector<std::wstring> leftovers;
-        WIN32_FIND_DATAW data{};
-        // Tidying up is no step of the write it comes before: it asks the system directly, not
-        // through the seam the writes go through, and what it cannot do waits for the next write.
-        HANDLE find = FindFirstFileExW((base + L"~nadeshiro-*.tmp").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                       nullptr, 0);
-        if (find == INVALID_HANDLE_VALUE) return;
-        do {
-            DWORD processId = 0;
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && TemporaryFileWriter(data.cFileName, processId) &&
-                !ToolStillRunning(processId))
-                leftovers.push_back(base + data.cFileName);
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-        for (const auto& path : leftovers) {
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(path.c_str());
-        }
+        // Tidying up is no step of the write it comes before: what it cannot do or check stays
+        // as it is, for the next write.
+        sys::Tolerated tolerated;
+        std::vector<OwnName> leftovers;
+        OwnNames(folder, leftovers);
+        if (leftovers.empty()) return;
+        std::wstring final = FolderFinalPath(folder);
+        if (final.empty()) return;
+        for (const auto& leftover : leftovers) RemoveOwnEntry(folder, final, leftover, true);
     } catch (...) {
         // Out of memory while tidying up: the leftovers wait for the next write.
     }
+}
+
+FolderWriter::FolderWriter(const std::wstring& path) : path_(path)
+{
+    CheckFolderName(path);
+    size_t cut = path.find_last_of(L"\\/");
+    RemoveLeftoverTemporaries(cut == std::wstring::npos ? L"." : path.substr(0, cut + 1));
+    temporaryPath_ = MakeTemporaryBeside(path, [](const std::wstring& temporaryPath) { return sys::MakeFolder(temporaryPath.c_str()); });
+}
+
+std::wstring FolderWriter::Named(const std::wstring& inside) const
+{
+    size_t length = temporaryPath_.size();
+    bool within = inside.compare(0, length, temporaryPath_) == 0 && (inside.size() == length || IsSeparator(inside[length]));
+    return within ? path_ + inside.substr(length) : inside;
+}
+
+DWORD FolderWriter::Commit() noexcept
+{
+    // A scanner holding a slot just copied into the folder holds up its rename too.
+    auto renamed = [&] { return sys::Rename(temporaryPath_.c_str(), path_.c_str()) != FALSE; };
+    DWORD code = renamed() ? ERROR_SUCCESS : TriedAgainWhileHeld(GetLastError(), renamed);
+    if (code == ERROR_SUCCESS) temporaryPath_.clear();
+    return code;
+}
+
+void FolderWriter::Discard() noexcept
+{
+    if (temporaryPath_.empty()) return;
+    try {
+        sys::Tolerated tolerated;
+        size_t cut = temporaryPath_.find_last_of(L"\\/");
+        std::wstring parent = cut == std::wstring::npos ? L"." : temporaryPath_.substr(0, cut + 1);
+        RemoveOwnEntry(parent, FolderFinalPath(parent), {temporaryPath_.substr(cut + 1), false, 0}, false);
+    } catch (...) {
+        // Out of memory: the folder is a leftover that a later write removes.
+    }
+    temporaryPath_.clear();
 }
 
 std::wstring FullPath(const std::wstring& path)

@@ -19,8 +19,8 @@ namespace nadeshiro::platform {
 std::wstring Probe(const std::wstring& path);
 inline bool Exists(const std::wstring& path) { return !Probe(path).empty(); }
 
-// Creates one new folder.
-void CreateFolder(const std::wstring& path);
+// Raises path not found (76), naming path, unless path is an existing folder.
+void RequireFolder(const std::wstring& path);
 
 // Copies a whole file, replacing an existing destination. The destination is at every
 // moment either its old file or the complete new copy: the copy is made beside it under a
@@ -33,10 +33,15 @@ void CopyWholeFile(const std::wstring& from, const std::wstring& to);
 // When not, the system's error says why.
 bool CanCreateFileIn(const std::wstring& folder);
 
-// Removes the temporary files a run of the tool that has ended (a crash, a power cut) left in
-// folder: files named as the tool names them, "~nadeshiro-<process id>-<counter>.tmp" in
-// lower-case hexadecimal, whose process is gone or is not the tool. Files of a running copy of
-// the tool, and every other file, are left alone. Never fails.
+// Removes the temporary files and folders a run of the tool that has ended (a crash, a power
+// cut) left in folder: named as the tool names them, "~nadeshiro-<process id>-<counter>.tmp"
+// in lower-case hexadecimal, whose process is gone: no process of that id runs, or the one
+// that does started after the leftover was last changed (it was given the id of one that
+// ended). Only what the tool made goes: a plain file with no other name, or a real folder, that
+// is itself that entry of folder and not reached through a link; a folder with the slot files
+// and temporary files in it, and only when it holds nothing else. Each is deleted through the
+// one handle it was checked by. Everything else, and what a running copy of the tool writes
+// under whatever name, is left alone. Never fails.
 void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept;
 
 // The full, long form of path without a trailing separator (but for a drive's root); empty
@@ -67,6 +72,32 @@ private:
     std::wstring path_;
     std::wstring temporaryPath_;
     HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
+// A folder made whole: it is made under a temporary name beside path (in path's folder, once
+// the leftovers there are tidied), filled through TemporaryPath, and given the name path by
+// Commit. Until then nothing of the name path is made, and a writer that goes without Commit
+// removes the temporary folder with the files in it. path's name is checked as Windows checks
+// folder names; failures to make the folder name path.
+class FolderWriter {
+public:
+    explicit FolderWriter(const std::wstring& path);
+    ~FolderWriter() { Discard(); }
+    FolderWriter(const FolderWriter&) = delete;
+    FolderWriter& operator=(const FolderWriter&) = delete;
+
+    const std::wstring& TemporaryPath() const { return temporaryPath_; }
+    // Where a path inside the temporary folder is once the folder has its name.
+    std::wstring Named(const std::wstring& inside) const;
+    // Gives the folder the name path, never replacing anything of that name: 0, or the system's
+    // error (ERROR_ALREADY_EXISTS when the name has been taken meanwhile). A folder another
+    // program holds for a moment is tried again, as a replace is.
+    DWORD Commit() noexcept;
+
+private:
+    void Discard() noexcept;
+    std::wstring path_;
+    std::wstring temporaryPath_;
 };
 
 // A text file, open from its construction to Close. Input reads an existing file from its

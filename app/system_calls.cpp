@@ -10,6 +10,8 @@ Fault g_fault;
 int g_calls = 0;
 int g_counted = 0;
 DWORD g_paused = 0;
+int g_tolerating = 0;
+bool g_failureTolerated = false;
 
 // Counts one call; true when it is one armed to fail, with the error set.
 bool Fails(bool replace = false)
@@ -18,7 +20,9 @@ bool Fails(bool replace = false)
     if (g_fault.replacesOnly && !replace) return false;
     ++g_counted;
     if (g_fault.call == 0 || g_counted < g_fault.call || g_counted >= g_fault.call + g_fault.repeat) return false;
+    if (g_fault.hangs) ::Sleep(INFINITE);
     SetLastError(g_fault.error);
+    g_failureTolerated = g_failureTolerated || g_tolerating > 0;
     return true;
 }
 
@@ -30,11 +34,18 @@ void ArmFault(Fault fault)
     g_calls = 0;
     g_counted = 0;
     g_paused = 0;
+    g_failureTolerated = false;
 }
 
 int CallsMade() { return g_calls; }
 
 DWORD Paused() { return g_paused; }
+
+bool FailureTolerated() { return g_failureTolerated; }
+
+Tolerated::Tolerated() { ++g_tolerating; }
+
+Tolerated::~Tolerated() { --g_tolerating; }
 
 void Pause(DWORD milliseconds)
 {
@@ -73,6 +84,16 @@ BOOL Information(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD 
     return Fails() ? FALSE : ::GetFileInformationByHandleEx(file, kind, info, size);
 }
 
+BOOL SetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size)
+{
+    return Fails() ? FALSE : ::SetFileInformationByHandle(file, kind, info, size);
+}
+
+DWORD FinalPath(HANDLE file, wchar_t* buffer, DWORD size)
+{
+    return Fails() ? 0 : ::GetFinalPathNameByHandleW(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+}
+
 BOOL Identity(HANDLE file, BY_HANDLE_FILE_INFORMATION* info)
 {
     return Fails() ? FALSE : ::GetFileInformationByHandle(file, info);
@@ -97,15 +118,20 @@ BOOL Replace(const wchar_t* from, const wchar_t* to)
     return Fails(true) ? FALSE : ::MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
+BOOL Rename(const wchar_t* from, const wchar_t* to) { return Fails(true) ? FALSE : ::MoveFileExW(from, to, 0); }
+
 BOOL Delete(const wchar_t* path) { return Fails() ? FALSE : ::DeleteFileW(path); }
 
 BOOL MakeFolder(const wchar_t* path) { return Fails() ? FALSE : ::CreateDirectoryW(path, nullptr); }
 
-HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* data)
+HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* data, bool foldersOnly)
 {
     if (Fails()) return INVALID_HANDLE_VALUE;
-    return ::FindFirstFileExW(pattern, FindExInfoBasic, data, FindExSearchNameMatch, nullptr, 0);
+    return ::FindFirstFileExW(pattern, FindExInfoBasic, data, foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch,
+                              nullptr, 0);
 }
+
+BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* data) { return Fails() ? FALSE : ::FindNextFileW(find, data); }
 
 DWORD CurrentFolder(DWORD size, wchar_t* buffer) { return Fails() ? 0 : ::GetCurrentDirectoryW(size, buffer); }
 
@@ -127,6 +153,18 @@ BOOL ShellStart(SHELLEXECUTEINFOW* start)
     if (SUCCEEDED(initialised)) uninitialise();
     SetLastError(code);
     return started;
+}
+
+HANDLE OpenProcess(DWORD processId)
+{
+    return Fails() ? nullptr : ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+}
+
+BOOL ProcessTimes(HANDLE process, FILETIME* started, DWORD* exitCode)
+{
+    if (Fails()) return FALSE;
+    FILETIME exited, kernel, user;
+    return ::GetProcessTimes(process, started, &exited, &kernel, &user) && ::GetExitCodeProcess(process, exitCode);
 }
 
 }  // namespace nadeshiro::platform::sys

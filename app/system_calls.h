@@ -1,6 +1,7 @@
-// The file system calls of the platform layer, each made through this one seam. A test can
-// arm it so that the Nth call from then on fails with a chosen Windows error, to show that a
-// failure at any step of a copy or a save is reported and loses nothing.
+// The file system calls of the platform layer, and its questions about the processes that
+// wrote a file, each made through this one seam. A test can arm it so that the Nth call from
+// then on fails with a chosen Windows error, to show that a failure at any step of a copy or a
+// save is reported and loses nothing.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +23,9 @@ BOOL Read(HANDLE file, void* buffer, DWORD size, DWORD* got);
 BOOL Write(HANDLE file, const void* data, DWORD size, DWORD* written);
 BOOL Flush(HANDLE file);
 BOOL Information(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size);
+BOOL SetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size);
+// The path the system gives an open file or folder, after every link: its length, 0 on failure.
+DWORD FinalPath(HANDLE file, wchar_t* buffer, DWORD size);
 // The volume and file index that tell one file from another.
 BOOL Identity(HANDLE file, BY_HANDLE_FILE_INFORMATION* info);
 BOOL SetWriteTime(HANDLE file, const FILETIME* written);
@@ -30,31 +34,52 @@ DWORD Attributes(const wchar_t* path);
 BOOL SetAttributes(const wchar_t* path, DWORD attributes);
 // Puts from in the place of to, replacing it, written through to the disk.
 BOOL Replace(const wchar_t* from, const wchar_t* to);
+// Gives from the name to in the same folder, only when nothing of that name is there.
+BOOL Rename(const wchar_t* from, const wchar_t* to);
 BOOL Delete(const wchar_t* path);
 BOOL MakeFolder(const wchar_t* path);
-HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* data);
+HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* data, bool foldersOnly = false);
+BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* data);
 DWORD CurrentFolder(DWORD size, wchar_t* buffer);
 // Starts a program as the shell starts it (asking for elevation where the program is marked
 // to run as administrator), with the shell's own objects initialised for this thread.
 BOOL ShellStart(SHELLEXECUTEINFOW* start);
+// A handle to ask the process of that id about, nullptr when there is none.
+HANDLE OpenProcess(DWORD processId);
+// When the process started, and its exit code (STILL_ACTIVE while it runs).
+BOOL ProcessTimes(HANDLE process, FILETIME* started, DWORD* exitCode);
 
 // Waits before a step is tried again.
 void Pause(DWORD milliseconds);
 
+// Calls made while a Tolerated lives are ones whose failure the caller takes in its stride
+// (tidying up, which leaves what it could not check as it was): a test can tell them apart.
+struct Tolerated {
+    Tolerated();
+    ~Tolerated();
+    Tolerated(const Tolerated&) = delete;
+    Tolerated& operator=(const Tolerated&) = delete;
+};
+
 // The failure a test arms: the call numbered call (1 for the next call made through the
-// seam) and the repeat - 1 calls after it fail with error; with replacesOnly, only the
-// replace calls are counted. A torn failure of a write writes half of what it was given first.
+// seam) and the repeat - 1 calls after it fail with error; with replacesOnly, only the calls
+// that put a finished file or folder in its place (replace, rename) are counted. A torn
+// failure of a write writes half of what it was given first; a hanging call never returns, as
+// one a program is killed in.
 struct Fault {
     int call = 0;
     DWORD error = 0;
     bool torn = false;
     int repeat = 1;
     bool replacesOnly = false;
+    bool hangs = false;
 };
 // Arms fault (call 0 disarms) and starts counting calls afresh.
 void ArmFault(Fault fault);
-// The calls made through the seam since it was last armed, and the time paused (ms).
+// The calls made through the seam since it was last armed, the time paused (ms), and whether
+// an armed failure fell on a call made while a Tolerated lived.
 int CallsMade();
 DWORD Paused();
+bool FailureTolerated();
 
 }  // namespace nadeshiro::platform::sys

@@ -22,6 +22,8 @@ void WriteMemo(const std::wstring& folder, const std::wstring& text)
 
 void ShowMemo(const std::wstring& openFolder, std::wstring& shown)
 {
+    platform::RequireFolder(openFolder);
+    platform::RemoveLeftoverTemporaries(openFolder);
     Module1::WorkPath = openFolder + kMemoFileName;
     if (platform::Probe(Module1::WorkPath).empty()) return;
     platform::TextFile file(Module1::WorkPath, platform::FileMode::Input);

@@ -18,8 +18,9 @@ std::wstring UnsavableCharactersMessage(const std::wstring& characters);
 void WriteMemo(const std::wstring& folder, const std::wstring& text);
 
 // The memo view: reads openFolder's memo line by line and appends each line and CR LF to
-// shown, a NUL byte as U+2400. Without a memo file nothing happens. Sets WorkPath to the
-// memo file's path.
+// shown, a NUL byte as U+2400. Without a memo file nothing happens; an openFolder that is
+// not there is reported. Sets WorkPath to the memo file's path. Temporary files that a crashed
+// run left in openFolder go first.
 void ShowMemo(const std::wstring& openFolder, std::wstring& shown);
 
 }  // namespace nadeshiro

@@ -9,19 +9,37 @@ namespace nadeshiro {
 
 bool BackUp(MainFields& fields, const std::wstring& openFolder, const std::wstring& name)
 {
+    platform::RequireFolder(openFolder);
     Module1::WorkPath = openFolder + L"\\" + name;
     if (platform::Exists(Module1::WorkPath)) {
         platform::ShowMessage(kNameTakenMessage, platform::kStyleOk, kMessageTitle);
         return false;
     }
-    platform::CreateFolder(Module1::WorkPath);
-    // The game's slots as the game reads them: from its virtual store where they are there.
-    CopySlotSet(fields, fields.GameFolder, Module1::WorkPath, platform::GameReadsFirst(fields.GameFolder));
+    // The copies go into a temporary folder that is given the name once every slot is there, so
+    // that a back-up cut short (a crash, a power cut) never looks like a whole one.
+    platform::FolderWriter backup(Module1::WorkPath);
+    try {
+        // The game's slots as the game reads them: from its virtual store where they are there.
+        CopySlotSet(fields, fields.GameFolder, backup.TemporaryPath(), platform::GameReadsFirst(fields.GameFolder));
+    } catch (const RuntimeError& error) {
+        // The player is told: the slots copied so far are kept under the name, where the report
+        // names the one that failed.
+        RuntimeError named(error.Number(), backup.Named(error.Path()), error.SystemCode());
+        backup.Commit();
+        throw named;
+    }
+    DWORD code = backup.Commit();
+    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {  // taken while the slots were copied
+        platform::ShowMessage(kNameTakenMessage, platform::kStyleOk, kMessageTitle);
+        return false;
+    }
+    if (code != ERROR_SUCCESS) RaiseSystemError(code, Module1::WorkPath);
     return true;
 }
 
 void Restore(MainFields& fields, const std::wstring& openFolder)
 {
+    platform::RequireFolder(openFolder);
     Module1::WorkPath = openFolder;
     // Written where the game reads them. The game folder itself, opened as the back-up, is
     // read as the game reads it, so that its slots in the virtual store are not overwritten

@@ -11,11 +11,14 @@ namespace nadeshiro {
 inline const wchar_t kNameTakenMessage[] = L"同じフォルダ名があるの、違う名前にしてね";
 
 // Makes openFolder + "\" + name (left in WorkPath) and copies the game's slot files into
-// it; true when it made the back-up. A name under which anything exists is refused with a
-// message, and false.
+// it; true when it made the back-up. The folder gets its name once every slot is copied, or
+// once a failing copy has stopped it (then the report follows). A name under which anything
+// exists, when the command starts or by the time the slots are copied, is refused with a
+// message, and false. An openFolder that is not there is reported.
 bool BackUp(MainFields& fields, const std::wstring& openFolder, const std::wstring& name);
 
-// Copies the slot files of openFolder back into the game folder.
+// Copies the slot files of openFolder back into the game folder. An openFolder that is not
+// there is reported.
 void Restore(MainFields& fields, const std::wstring& openFolder);
 
 }  // namespace nadeshiro

@@ -1,4 +1,6 @@
-// The slot copy over real folders; what a failing step leaves is the fault test's.
+// The slot copy and the commands over real folders; what a failing step leaves is the fault test's.
+#include "app/system_calls.h"
+#include "memo/memo_file.h"
 #include "saves/commands.h"
 #include "saves/slot_set.h"
 #include "tests/test_support.h"
@@ -62,4 +64,52 @@ TEST_F(CommandTest, BackUpTakesAnyNameWindowsTakesAndRefusesTheOthers)
                                                                std::wstring(300, L'長'), L"dots...", L"space ", L"inner. \\x"})
         EXPECT_TRUE(!BackUpAs(name, false) && recorder.Reported()) << Utf8(name);
     EXPECT_EQ(ListFolder(backups.Path()), (Names{L"2026", L"a file", L"세이브 😀"}));
+}
+
+// The name is given once the slots are copied, never over what took it meanwhile: a folder
+// with a file in it, an empty folder, a file. The back-up then says the name is taken.
+TEST_F(CommandTest, ABackUpGetsItsNameOnceCopiedAndNeverOverWhatTookItMeanwhile)
+{
+    const std::function<void(const std::wstring&)> takers[] = {
+        [](const std::wstring& p) { CreateDirectoryW(p.c_str(), nullptr), WriteBytes(p + L"\\theirs", "theirs"); },
+        [](const std::wstring& p) { CreateDirectoryW(p.c_str(), nullptr); }, [](const std::wstring& p) { WriteBytes(p, "theirs"); }};
+    const Names taken = {L"folder", L"empty", L"file"};
+    for (size_t i = 0; i < 3; ++i) {
+        platform::FolderWriter folder(backups / taken[i]);
+        WriteBytes(folder.TemporaryPath() + L"\\save00", "mine");
+        EXPECT_EQ(GetFileAttributesW((backups / taken[i]).c_str()), INVALID_FILE_ATTRIBUTES);  // not before it is whole
+        takers[i](backups / taken[i]);
+        EXPECT_EQ(folder.Commit(), DWORD(ERROR_ALREADY_EXISTS)) << Utf8(taken[i]);
+    }
+    EXPECT_EQ(ListFolder(backups.Path()), (Names{L"empty", L"file", L"folder"}));  // the temporary folders gone
+    EXPECT_EQ(ListFolder(backups / L"empty"), Names{});
+    EXPECT_EQ(ListFolder(backups / L"folder"), Names{L"theirs"});
+    EXPECT_EQ(ReadBytes(backups / L"folder\\theirs") + ReadBytes(backups / L"file"), "theirstheirs");
+    platform::sys::ArmFault({3, ERROR_ALREADY_EXISTS, false, 1, true});  // the rename after save00 and save12: taken by now
+    bool ran = BackUpAs(L"late", false);
+    platform::sys::ArmFault({});
+    EXPECT_EQ(ran, true);
+    EXPECT_EQ(recorder.Text(), L"同じフォルダ名があるの、違う名前にしてね\r\n----\r\n");
+    EXPECT_EQ(recorder.messages.at(0).style, 0);
+    EXPECT_EQ(ListFolder(backups.Path()), (Names{L"empty", L"file", L"folder"}));
+}
+
+// No open folder, or one that is gone: each command reports it (76, with the path) and makes
+// nothing, not at the root of the current drive either.
+TEST_F(CommandTest, CommandsOnAFolderThatIsGoneOrEmptyAreReportedAndMakeNothing)
+{
+    for (const std::wstring& folder : {std::wstring(), backups / L"gone"}) {
+        std::wstring shown;
+        const std::function<void()> commands[] = {[&] { BackUp(fields, folder, L"nadeshiro no folder"); },
+                                                   [&] { Restore(fields, folder); }, [&] { ShowMemo(folder, shown); }};
+        for (const auto& command : commands) {
+            SCOPED_TRACE(Utf8(folder));
+            EXPECT_EQ(Run(command), false);
+            EXPECT_PRED2(Holds, recorder.Text(), L"'76':\r\n\r\nパスが見つかりません。\r\n\r\n" + folder);
+        }
+        EXPECT_EQ(shown, L"");
+    }
+    EXPECT_EQ(GetFileAttributesW(L"\\nadeshiro no folder"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ListFolder(backups.Path()), Names{});
+    EXPECT_EQ(ListFolder(game.Path()), (Names{L"one.exe", L"save00", L"save12"}));
 }

@@ -1,6 +1,8 @@
-// A killed copy's temporary file goes at the next write there; a running copy's and others stay.
+// What a killed copy left goes at the next write or memo view there; a running copy's (under
+// any name), links, look-alikes and everything else stay whole.
 #include <algorithm>
 
+#include "memo/memo_file.h"
 #include "saves/commands.h"
 #include "tests/test_support.h"
 
@@ -10,36 +12,161 @@ static std::wstring Temporary(DWORD processId, unsigned counter)
     return swprintf(name, 64, L"~nadeshiro-%lx-%x.tmp", static_cast<unsigned long>(processId), counter), name;
 }
 
-struct Writer {  // a writer on folder, its temporary file made; its handle keeps the id from reuse
+static bool Closed(const std::wstring& path)  // nothing holds it open
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+}
+
+// A writer caught at work in folder (see leftover_writer.cpp), once it is held up: writing a
+// memo, a restore from or a back-up of source. Its handle keeps its id from another process.
+struct Writer {
     PROCESS_INFORMATION process;
-    Writer(const std::wstring& program, const std::wstring& folder) : process(StartProcess(program, L"\"" + program + L"\" \"" + folder + L"\""))
+    Writer(const std::wstring& program, const std::wstring& folder, const std::wstring& mode = L"", const std::wstring& source = L"")
+        : process(StartProcess(program, L"\"" + program + L"\" \"" + folder + L"\" " + mode + L" \"" + source + L"\""))
     {
-        for (int i = 0; i < 300 && TemporaryFilesIn(folder).empty(); ++i) Sleep(100);
+        const std::wstring made = folder + L"\\" + Temporary(process.dwProcessId, 1);  // its temporary file or folder
+        auto held = [&] {
+            if (mode == L"restore") return Closed(made);
+            if (mode == L"backup") return Closed(made + L"\\" + Temporary(process.dwProcessId, 3));
+            return !TemporaryFilesIn(folder).empty();
+        };
+        for (int i = 0; i < 300 && !held(); ++i) Sleep(100);
         EXPECT_EQ(TemporaryFilesIn(folder), Names{Temporary(process.dwProcessId, 1)});
     }
     void Kill() { TerminateProcess(process.hProcess, 1), WaitForSingleObject(process.hProcess, 30000); }
     ~Writer() { Kill(), CloseHandle(process.hThread), CloseHandle(process.hProcess); }
 };
 
-TEST(Leftovers, AKilledCopysTemporaryFileGoesAtTheNextWriteAndNothingElse)
+static std::wstring Sorted(Names names)
+{
+    std::sort(names.begin(), names.end());
+    std::wstring all;
+    for (const auto& name : names) all += name + L"|";
+    return all;
+}
+static std::wstring Listed(const std::wstring& folder) { return Sorted(ListFolder(folder)); }
+
+TEST(Leftovers, AKilledCopysTemporaryFileGoesAtTheNextWriteOrMemoViewAndNothingElse)
 {
     std::wstring writer = EnvironmentPath(L"NADESHIRO_WRITER");
-    TestFolder game, busy, backup;
-    Writer killed(writer, game.Path()), running(writer, busy.Path());
-    killed.Kill();
+    TestFolder game, busy, backup, viewed;
+    Writer killed(writer, game.Path()), running(writer, busy.Path()), killedInViewed(writer, viewed.Path());
+    killed.Kill(), killedInViewed.Kill();
     const DWORD dead = killed.process.dwProcessId;
     SetFileAttributesW((game / Temporary(dead, 1)).c_str(), FILE_ATTRIBUTE_READONLY);  // as a failed copy leaves it
-    // Kept: a running copy's, look-alikes, a folder.
+    // Kept: a running copy's, look-alikes, a folder of the killed copy's naming that holds a file of another name.
     Names keep = {Temporary(running.process.dwProcessId, 0xff), L"~nadeshiro-zz-1.tmp", L"~nadeshiro-1234.tmp", L"save00.tmp",
                   L"~Nadeshiro-" + Temporary(dead, 2).substr(11), Temporary(dead, 3) + L".bak", L"~nadeshiro-ABC-1.tmp"};
     for (const auto& name : keep) WriteBytes(game / name, "not ours to remove");
     CreateDirectoryW((game / Temporary(dead, 9)).c_str(), nullptr);
+    WriteBytes(game / (Temporary(dead, 9) + L"\\notes.txt"), "theirs");
+    CreateDirectoryW((game / Temporary(dead, 10)).c_str(), nullptr);  // empty: goes
     Recorder recorder;
     MainFields fields; fields.GameFolder = game.Path();
     WriteBytes(backup / L"save03", "backup03");
     ASSERT_TRUE(RunHandler([&] { Restore(fields, backup.Path()); }));
     keep.insert(keep.end(), {L"save03", Temporary(dead, 9)});
-    std::sort(keep.begin(), keep.end());
-    EXPECT_EQ(ListFolder(game.Path()), keep);
-    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_EQ(Listed(game.Path()), Sorted(keep));
+    EXPECT_EQ(ReadBytes(game / (Temporary(dead, 9) + L"\\notes.txt")), "theirs");
+    std::wstring shown;
+    ASSERT_TRUE(RunHandler([&] { ShowMemo(viewed.Path(), shown); }));  // the memo view reads there: tidied too
+    EXPECT_EQ(Listed(viewed.Path()), L"");
+    EXPECT_EQ(recorder.messages.size(), 0u);
+}
+
+// A link or a second name of someone else's file, named like a leftover, and what such links
+// point to, stay; a leftover folder goes only with nothing but slot and temporary files in it.
+TEST(Leftovers, OnlyWhatTheToolMadeGoesLinksAndWhatTheyPointToStayWhole)
+{
+    TestFolder game, elsewhere, backup;
+    const DWORD none = 3;  // no process has an odd id
+    const std::wstring fileLink = Temporary(none, 1), folderLink = Temporary(none, 2), hardLink = Temporary(none, 3),
+                       plain = Temporary(none, 4), clean = Temporary(none, 5), mixed = Temporary(none, 7), linked = Temporary(none, 8),
+                       nested = Temporary(none, 9);
+    WriteBytes(elsewhere / L"target", "someone else's");
+    WriteBytes(elsewhere / L"hard", "someone else's too");
+    WriteBytes(elsewhere / L"target2", "and this");
+    CreateDirectoryW((elsewhere / L"folder").c_str(), nullptr);
+    WriteBytes(elsewhere / L"folder\\save00", "their save00");
+    for (const wchar_t* name : {L"target", L"hard", L"target2"}) SetFileAttributesW((elsewhere / name).c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_NE(UnixPath(game.Path()), L"") << "links are made with Wine's Unix paths";
+    for (const auto& name : {clean, mixed, linked, nested}) CreateDirectoryW((game / name).c_str(), nullptr);
+    struct Links {  // made by the system's ln; removed by its rm before the folders go (Wine cannot)
+        Names paths;
+        ~Links() { RunUnix(L"rm -f -- \"$0\" \"$1\" \"$2\"", paths); }
+    } links{{UnixPath(game / fileLink), UnixPath(game / folderLink), UnixPath(game / (linked + L"\\save03"))}};
+    ASSERT_TRUE(RunUnix(L"ln -s \"$0\" \"$1\" && ln -s \"$2\" \"$3\" && ln -s \"$4\" \"$5\"",
+                        {UnixPath(elsewhere / L"target"), links.paths[0], UnixPath(elsewhere / L"folder"), links.paths[1],
+                         UnixPath(elsewhere / L"target2"), links.paths[2]}));
+    ASSERT_TRUE(CreateHardLinkW((game / hardLink).c_str(), (elsewhere / L"hard").c_str(), nullptr));
+    WriteBytes(game / plain, "a killed copy's");
+    SetFileAttributesW((game / plain).c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const wchar_t* name : {L"save00", L"save29", L"~nadeshiro-3-6.tmp"}) WriteBytes(game / (clean + L"\\" + name), "copied");
+    SetFileAttributesW((game / (clean + L"\\save29")).c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const wchar_t* name : {L"save01", L"notes.txt"}) WriteBytes(game / (mixed + L"\\" + name), "kept");
+    WriteBytes(game / (linked + L"\\save02"), "kept");
+    CreateDirectoryW((game / (nested + L"\\save04")).c_str(), nullptr);
+    WriteBytes(game / (nested + L"\\save05"), "kept");
+    Recorder recorder;
+    MainFields fields; fields.GameFolder = game.Path();
+    WriteBytes(backup / L"save03", "backup03");
+    ASSERT_TRUE(RunHandler([&] { Restore(fields, backup.Path()); }));
+    EXPECT_EQ(Listed(game.Path()), Sorted({fileLink, folderLink, hardLink, mixed, linked, nested, L"save03"}));
+    EXPECT_EQ(ReadBytes(elsewhere / L"target") + "|" + ReadBytes(elsewhere / L"hard") + "|" + ReadBytes(elsewhere / L"target2"),
+              "someone else's|someone else's too|and this");
+    for (const wchar_t* name : {L"target", L"hard", L"target2"})
+        EXPECT_EQ(GetFileAttributesW((elsewhere / name).c_str()) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY)) << Utf8(name);
+    EXPECT_EQ(Listed(elsewhere / L"folder"), L"save00|");
+    EXPECT_EQ(ReadBytes(game / hardLink), "someone else's too");
+    EXPECT_EQ(Listed(game / mixed), L"notes.txt|save01|");
+    EXPECT_EQ(Listed(game / linked), L"save02|save03|");
+    EXPECT_EQ(Listed(game / nested), L"save04|save05|");
+    EXPECT_EQ(recorder.messages.size(), 0u);
+}
+
+// Copies under another name, held up in a restore (its slot's temporary file closed, dated as the
+// slot it copies, long ago) and in a back-up: theirs stay while they run and go once they are
+// killed. A back-up cut short never shows under its name.
+TEST(Leftovers, ARunningCopyKeepsWhatItWritesWhateverItsNameAndABackUpCutShortNeverLooksWhole)
+{
+    TestFolder game, backups, copies, source;
+    const std::wstring renamed = copies / L"nadeshiro - コピー.exe";
+    ASSERT_TRUE(CopyFileW(EnvironmentPath(L"NADESHIRO_WRITER").c_str(), renamed.c_str(), TRUE));
+    for (const wchar_t* slot : {L"save00", L"save01"}) WriteBytes(source / slot, Utf8(slot));
+    HANDLE slot = CreateFileW((source / L"save00").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const FILETIME longAgo{0xC89DC000, 0x01C07385};  // 2001-01-01
+    ASSERT_TRUE(SetFileTime(slot, nullptr, nullptr, &longAgo));
+    CloseHandle(slot);
+    Writer restoring(renamed, game.Path(), L"restore", source.Path()), backingUp(renamed, backups.Path(), L"backup", source.Path());
+    Recorder recorder;
+    MainFields fields; fields.GameFolder = game.Path();
+    const std::wstring restoreFile = Temporary(restoring.process.dwProcessId, 1), backUpFolder = Temporary(backingUp.process.dwProcessId, 1);
+    for (bool running : {true, false}) {
+        SCOPED_TRACE(running ? "running" : "killed");
+        if (!running) restoring.Kill(), backingUp.Kill();
+        ASSERT_TRUE(RunHandler([&] { Restore(fields, source.Path()); }));  // writes into the game folder
+        ASSERT_TRUE(RunHandler([&] { BackUp(fields, backups.Path(), running ? L"while running" : L"after"); }));
+        EXPECT_EQ(Listed(game.Path()), running ? Sorted({restoreFile, L"save00", L"save01"}) : L"save00|save01|");
+        EXPECT_EQ(Listed(backups.Path()), running ? Sorted({backUpFolder, L"while running"}) : L"after|while running|");
+    }
+    EXPECT_EQ(recorder.messages.size(), 0u);
+}
+
+// A leftover whose writer's id has been given to a process started after it was written goes;
+// one of a process running since before it was written stays.
+TEST(Leftovers, AnIdGivenToALaterProcessDoesNotKeepALeftover)
+{
+    constexpr DWORD kIds = 0x2000;  // above every id Wine gives while the tests run
+    TestFolder folder, other;
+    for (DWORD id = 4; id < kIds; id += 4) WriteBytes(folder / Temporary(id, 1), "before");
+    Sleep(50);
+    Writer later(EnvironmentPath(L"NADESHIRO_WRITER"), other.Path());  // writing a memo
+    ASSERT_LT(later.process.dwProcessId, kIds);
+    const std::wstring own = Temporary(GetCurrentProcessId(), 1), its = Temporary(later.process.dwProcessId, 1);
+    ASSERT_EQ(ReadBytes(folder / own) + ReadBytes(folder / its), "beforebefore");
+    Recorder recorder;
+    ASSERT_TRUE(RunHandler([&] { WriteMemo(folder.Path(), L"思い出"); }));
+    EXPECT_EQ(ReadBytes(folder / own), "before");
+    EXPECT_EQ(ReadBytes(folder / its), "<missing>");
 }

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "app/resource.h"
+#include "app/system_calls.h"
 #include "tests/window_test_support.h"
 #include "ui/main_window.h"
 #include "ui/memo_window.h"
@@ -275,6 +276,71 @@ TEST_F(MainWindowTest, TheFolderListsFocusRectangleFollowsTheKeyboardCues)
     const std::vector<COLORREF> plain = draw(ODS_SELECTED);
     EXPECT_GT(differing(draw(ODS_SELECTED | ODS_FOCUS), plain), 0);
     EXPECT_EQ(differing(draw(ODS_SELECTED | ODS_FOCUS | ODS_NOFOCUSRECT), plain), 0);
+}
+
+// The open folder removed before a command: the command reports it, makes nothing, and the list
+// moves to the nearest folder above it that is there.
+TEST_F(MainWindowTest, AnOpenFolderRemovedBeforeACommandIsReportedAndTheListMovesUp)
+{
+    const struct { int tab, button; } commands[] = {{0, IDC_COMMAND1}, {1, IDC_COMMAND2}, {2, IDC_COMMAND3}};
+    SelectTab(0);
+    SetWindowTextW(C(IDC_TEXT1), L"never made");
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.button);
+        SelectTab(command.tab);
+        CreateDirectoryW((game / L"archive\\gone").c_str(), nullptr);
+        Dir1().SetPath(game / L"archive\\gone");
+        RemoveTree(game / L"archive");
+        recorder.messages.clear();
+        Click(C(command.button));
+        EXPECT_PRED2(Holds, recorder.Text(), L"'76'");
+        EXPECT_PRED2(Holds, recorder.Text(), L"\n" + game / L"archive\\gone\r\n");
+        EXPECT_EQ(Dir1().Path(), game.Path());
+        CreateDirectoryW((game / L"archive").c_str(), nullptr);
+    }
+    EXPECT_EQ(ListFolder(game.Path()), (Names{L"archive", L"backups", L"save00", L"save07"}));
+    EXPECT_EQ(MemoForm().Window(), nullptr);
+    EXPECT_EQ(WindowText(C(IDC_TEXT2)), L"");
+}
+
+// Start-up cannot read the game folder: the seam makes that reading fail, and the failures - 1
+// readings after it. The report follows, and the list opens the nearest folder above that can
+// be read.
+template <int failures>
+struct UnreadableAtStart : MainWindowTest {
+    void SetUp() override
+    {
+        platform::sys::ArmFault({});
+        platform::CurrentDirectory();  // the calls start-up makes before it reads the game folder
+        platform::sys::ArmFault({platform::sys::CallsMade() + 1, ERROR_ACCESS_DENIED, false, failures});
+        MainWindowTest::SetUp();
+        platform::sys::ArmFault({});
+    }
+};
+using GameFolderUnreadableAtStart = UnreadableAtStart<1>;
+using NoFolderReadableAtStart = UnreadableAtStart<1000>;
+
+TEST_F(GameFolderUnreadableAtStart, IsReportedAndTheListOpensTheFolderAboveIt)
+{
+    EXPECT_PRED2(Holds, recorder.Text(), L"'75'");
+    EXPECT_PRED2(Holds, recorder.Text(), L"\n" + game.Path() + L"\r\n");
+    EXPECT_EQ(Dir1().Path(), game.Path().substr(0, game.Path().find_last_of(L'\\')));
+    EXPECT_EQ(MainWindowFields().GameFolder, game.Path());
+}
+
+// Not even the drive's roots can be read: no folder is open, and a back-up reports that rather
+// than make its folder at the root of the current drive; the list then opens the system's drive.
+TEST_F(NoFolderReadableAtStart, ABackUpReportsThatNoFolderIsOpenAndMakesNothing)
+{
+    EXPECT_EQ(Dir1().Path(), L"");
+    SelectTab(0);
+    SetWindowTextW(C(IDC_TEXT1), L"nadeshiro no folder");
+    recorder.messages.clear();
+    Click(C(IDC_COMMAND1));
+    EXPECT_PRED2(Holds, recorder.Text(), L"'76'");
+    EXPECT_EQ(GetFileAttributesW(L"\\nadeshiro no folder"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(MemoForm().Window(), nullptr);
+    EXPECT_EQ(Dir1().Path().substr(1), L":\\");
 }
 
 // Fixed drives and RAM disks are asked their names at start; the others on opening, while nameless.

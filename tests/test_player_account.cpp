@@ -5,18 +5,11 @@
 #include "saves/commands.h"
 #include "tests/test_support.h"
 
-// chmod mode path, by the system's chmod; Wine gives no handle to wait on, so it leaves a mark.
+// chmod mode path, by the system's chmod.
 static void Chmod(const char* mode, const std::wstring& path)
 {
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    static auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    ASSERT_NE(toUnix, nullptr) << "these tests need Wine's Unix paths";
-    std::wstring done = path + L".chmod-done", line = L"/bin/sh -c \"chmod $0 \\\"$1\\\" && touch \\\"$2\\\"\" ";
-    for (std::string arg : {std::string(mode), std::string(toUnix(path.c_str())), std::string(toUnix(done.c_str()))})
-        line += L"\"" + std::wstring(arg.begin(), arg.end()) + L"\" ";  // the test folders' paths are ASCII
-    StartProcess(L"Z:\\bin\\sh", line);
-    for (int i = 0; i < 200 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(25);
-    ASSERT_TRUE(DeleteFileW(done.c_str())) << "chmod " << mode << " " << Utf8(path) << " did not finish";
+    ASSERT_NE(UnixPath(path), L"") << "these tests need Wine's Unix paths";
+    ASSERT_TRUE(RunUnix(L"chmod $0 \"$1\"", {std::wstring(mode, mode + strlen(mode)), UnixPath(path)})) << "chmod " << mode << " " << Utf8(path) << " did not finish";
 }
 
 TEST(PlayerAccount, WhatTheAccountCannotWriteOrReadIsReportedAndNothingIsLost)

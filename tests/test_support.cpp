@@ -1,6 +1,7 @@
 #include "tests/test_support.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -85,6 +86,42 @@ PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring comma
     EXPECT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         << Utf8(program) << ": " << GetLastError();
     return process;
+}
+
+std::wstring UnixPath(const std::wstring& path)
+{
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    static auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* unix = toUnix != nullptr ? toUnix(path.c_str()) : nullptr;
+    if (unix == nullptr) return std::wstring();
+    std::wstring wide(strlen(unix), L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, unix, -1, wide.data(), static_cast<int>(wide.size()) + 1)) - 1);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return wide;
+}
+
+// Wine gives no handles for a Unix program (what it returns in their place must not be closed):
+// the script leaves a mark when it is done.
+bool RunUnix(const std::wstring& script, const Names& arguments)
+{
+    static unsigned counter = 0;
+    wchar_t temp[MAX_PATH + 1];
+    std::wstring done = std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)) + L"nadeshiro unix " +
+                        std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L".done";
+    std::wstring line = L"/bin/sh -c \"";
+    for (wchar_t c : script + L" && touch \"$" + std::to_wstring(arguments.size()) + L"\"") line += c == L'"' ? L"\\\"" : std::wstring(1, c);
+    for (const auto& argument : arguments) line += L"\" \"" + argument;
+    line += L"\" \"" + UnixPath(done) + L"\"";
+    StartProcess(L"Z:\\bin\\sh", line);
+    for (int i = 0; i < 400 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(25);
+    return DeleteFileW(done.c_str()) != FALSE;
+}
+
+std::wstring Recorder::Text() const
+{
+    std::wstring text;
+    for (const auto& message : messages) text += message.prompt + L"\r\n----\r\n";
+    return text;
 }
 
 Recorder::Recorder()

@@ -14,6 +14,8 @@
 namespace nadeshiro::test {
 
 using Names = std::vector<std::wstring>;
+// For EXPECT_PRED2: whether text holds part (a failure shows both).
+inline bool Holds(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 void RemoveTree(const std::wstring& path);
 
 // A fresh folder under root (the temporary folder when empty), removed with its content.
@@ -38,6 +40,10 @@ std::string SlotContent(const std::wstring& tag, size_t size = 64);
 std::wstring EnvironmentPath(const wchar_t* name);  // a Unix path as Wine's Z: drive shows it
 std::string Utf8(const std::wstring& text);
 PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine);  // its handles are the caller's
+// Under Wine: path as the Unix system names it (empty elsewhere), and a Unix shell command
+// (sh -c script, whose $0, $1, ... are arguments) run to its end; false when it did not finish.
+std::wstring UnixPath(const std::wstring& path);
+bool RunUnix(const std::wstring& script, const Names& arguments);
 
 // Records message boxes, beeps and ends of program instead. Said: exactly one message box with
 // prompt, style and title; Reported: exactly one error report holding part (L"'61'", a path).
@@ -49,6 +55,7 @@ struct Recorder {
     { return messages.size() == 1 && messages[0].prompt == prompt && messages[0].style == style && messages[0].title == title; }
     bool Reported(const std::wstring& part = std::wstring()) const
     { return messages.size() == 1 && messages[0].style == 16 && messages[0].prompt.find(part) != std::wstring::npos; }
+    std::wstring Text() const;  // every prompt, one after another
     std::vector<Recorded> messages;
     int beeps = 0, ends = 0;
 };

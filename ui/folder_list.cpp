@@ -5,6 +5,7 @@
 
 #include "app/platform.h"
 #include "app/runtime_error.h"
+#include "app/system_calls.h"
 #include "ui/window_layout.h"
 
 namespace nadeshiro::ui {
@@ -93,7 +94,7 @@ std::vector<std::wstring> ListSubfolders(const std::wstring& path)
     std::vector<std::wstring> names;
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories, nullptr, 0);
+    HANDLE find = platform::sys::FindFirst(pattern.c_str(), &data, true);
     DWORD code = find == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     SetErrorMode(oldMode);
     if (find == INVALID_HANDLE_VALUE) {
@@ -149,6 +150,26 @@ void FolderList::Show(const FolderView& folder)
     SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(openIndex), 0);
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
+}
+
+void FolderList::OpenNearest(const std::wstring& path)
+{
+    auto opened = [this](const std::wstring& folder) {
+        try {
+            SetPath(folder);
+            return true;
+        } catch (const RuntimeError&) {
+            return false;
+        }
+    };
+    std::wstring above = path;
+    for (size_t root = RootLength(above), cut; above.size() > root && (cut = above.find_last_of(L"\\/")) != std::wstring::npos;) {
+        above.resize(std::max(cut, root));
+        if (opened(above)) return;
+    }
+    wchar_t windows[MAX_PATH];
+    UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (length >= 3 && length < MAX_PATH) opened(std::wstring(windows, 3));
 }
 
 void FolderList::OpenEntry(int index)

@@ -32,12 +32,16 @@ FolderView ReadFolder(const std::wstring& path);
 
 class FolderList final : public AccessibleItems {
 public:
-    void Attach(HWND list) { list_ = list; }
+    // A list attached afresh has no folder open until one is opened.
+    void Attach(HWND list) { list_ = list, path_.clear(), entries_.clear(); }
     HWND Handle() const { return list_; }
     // Opens path (a folder or a drive value). On failure raises and keeps the list as it was.
     void SetPath(const std::wstring& path) { Show(ReadFolder(path)); }
     void Show(const FolderView& folder);
     const std::wstring& Path() const { return path_; }
+    // Opens the nearest folder above path that can be read, down to its drive's root, else the
+    // root of the system's drive; when none can be read, the list stays as it was.
+    void OpenNearest(const std::wstring& path);
     const std::vector<FolderEntry>& Entries() const { return entries_; }
     // Opens the entry at index (double-click or Enter).
     void OpenEntry(int index);

@@ -138,20 +138,31 @@ void Form_Load(StartReading& reading)
     if (reading.drivesFailure) std::rethrow_exception(reading.drivesFailure);
     const std::wstring& folder = g_fields.GameFolder;
     g_drive1.Fill(folder.size() >= 2 && folder[1] == L':' ? folder[0] : L'\0', reading.drives);
-    RunHandler([&] {
+    bool shown = RunHandler([&] {
         if (reading.folderFailure) std::rethrow_exception(reading.folderFailure);
         g_dir1.Show(reading.folder);
     });
+    if (!shown) g_dir1.OpenNearest(folder);  // the list always has a folder open
+}
+
+// The open folder a command works on, read when it runs. When it is gone (the command reports
+// it), the list moves to the nearest folder above it that can be read.
+std::wstring OpenFolder()
+{
+    std::wstring folder = g_dir1.Path();
+    DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) g_dir1.OpenNearest(folder);
+    return folder;
 }
 
 void Command1_Click()
 {
-    if (!BackUp(g_fields, g_dir1.Path(), WindowText(Control(IDC_TEXT1)))) return;
+    if (!BackUp(g_fields, OpenFolder(), WindowText(Control(IDC_TEXT1)))) return;
     g_dir1.ShowNewFolder(Module1::WorkPath);
     ShowMemoWindow(Module1::WorkPath);
 }
 
-void Command2_Click() { Restore(g_fields, g_dir1.Path()); }
+void Command2_Click() { Restore(g_fields, OpenFolder()); }
 
 // The memo's lines read before a failing step stay in Text2.
 void Command3_Click()
@@ -159,7 +170,7 @@ void Command3_Click()
     HWND text2 = Control(IDC_TEXT2);
     std::wstring shown = WindowText(text2);
     size_t before = shown.size();
-    RunHandler([&] { ShowMemo(g_dir1.Path(), shown); });
+    RunHandler([&] { ShowMemo(OpenFolder(), shown); });
     if (shown.size() != before) SetWindowTextW(text2, shown.c_str());
 }
 
