@@ -3,6 +3,7 @@
 #include <exception>
 #include <new>
 
+#include "app/number_text.h"
 #include "app/platform.h"
 
 namespace nadeshiro {
@@ -13,10 +14,10 @@ namespace {
 // tool's note.
 std::wstring ErrorReportText(const RuntimeError& error)
 {
-    std::wstring text = L"実行時エラー '" + std::to_wstring(error.Number()) + L"':\r\n\r\n" + error.Description();
+    std::wstring text = L"実行時エラー '" + NumberText(static_cast<unsigned long>(error.Number())) + L"':\r\n\r\n" + error.Description();
     if (!error.Path().empty()) text += L"\r\n\r\n" + error.Path();
     if (!error.SystemText().empty())
-        text += L"\r\n\r\n" + error.SystemText() + L" (" + std::to_wstring(error.SystemCode()) + L")";
+        text += L"\r\n\r\n" + error.SystemText() + L" (" + NumberText(error.SystemCode()) + L")";
     if (!error.Note().empty()) text += L"\r\n\r\n" + error.Note();
     text += L"\r\n\r\nここまでの処理はそのまま残っています。なでしろはこのまま使えます。";
     return text;

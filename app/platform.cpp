@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/codepage.h"
+#include "app/number_text.h"
 #include "app/system_calls.h"
 
 namespace nadeshiro::platform {
@@ -61,9 +62,7 @@ std::wstring TemporaryPathBeside(const std::wstring& path)
     static unsigned counter = 0;
     size_t cut = path.find_last_of(L"\\/");
     std::wstring folder = cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
-    wchar_t name[64];
-    swprintf(name, 64, L"~nadeshiro-%lx-%x.tmp", static_cast<unsigned long>(GetCurrentProcessId()), ++counter);
-    return folder + name;
+    return folder + L"~nadeshiro-" + NumberText(GetCurrentProcessId(), 16) + L"-" + NumberText(++counter, 16) + L".tmp";
 }
 
 // Makes a file or folder under a temporary name beside path with make (true when it made it),
@@ -291,7 +290,7 @@ bool TemporaryNameWriter(std::wstring_view name, DWORD& processId)
     size_t dash = middle.find(L'-');
     if (dash == std::wstring_view::npos || !IsLowerHex(middle.substr(0, dash)) || !IsLowerHex(middle.substr(dash + 1)))
         return false;
-    processId = static_cast<DWORD>(std::wcstoul(std::wstring(middle.substr(0, dash)).c_str(), nullptr, 16));
+    processId = static_cast<DWORD>(HexValue(middle.substr(0, dash)));
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "app/runtime_error.h"
 
+#include "app/number_text.h"
+
 namespace nadeshiro {
 
 namespace {
@@ -18,7 +20,7 @@ std::wstring SystemMessage(DWORD code)
             text.pop_back();
     }
     if (buffer != nullptr) LocalFree(buffer);
-    if (text.empty()) text = L"Windows error " + std::to_wstring(code);
+    if (text.empty()) text = L"Windows error " + NumberText(code);
     return text;
 }
 

@@ -12,6 +12,29 @@ int g_counted = 0;
 DWORD g_paused = 0;
 int g_tolerating = 0;
 bool g_failureTolerated = false;
+bool g_recording = false;
+std::vector<Call> g_record;
+std::vector<std::pair<HANDLE, std::wstring>> g_opened;  // while recording: each open file's path
+
+std::wstring PathOf(HANDLE file)
+{
+    for (const auto& [handle, path] : g_opened)
+        if (handle == file) return path;
+    return {};
+}
+
+// Notes a call in the record, when one is kept; gives back its result.
+template <typename Result>
+Result Noted(const char* kind, const std::wstring& path, Result result, bool made)
+{
+    if (g_recording) g_record.push_back({kind, path, made});
+    return result;
+}
+template <typename Result>
+Result Noted(const char* kind, HANDLE file, Result result, bool made)
+{
+    return g_recording ? Noted(kind, PathOf(file), result, made) : result;
+}
 
 // Counts one call; true when it is one armed to fail, with the error set.
 bool Fails(bool replace = false)
@@ -43,6 +66,15 @@ DWORD Paused() { return g_paused; }
 
 bool FailureTolerated() { return g_failureTolerated; }
 
+void RecordCalls(bool on)
+{
+    g_recording = on;
+    g_record.clear();
+    g_opened.clear();
+}
+
+const std::vector<Call>& Calls() { return g_record; }
+
 Tolerated::Tolerated() { ++g_tolerating; }
 
 Tolerated::~Tolerated() { --g_tolerating; }
@@ -55,89 +87,133 @@ void Pause(DWORD milliseconds)
 
 HANDLE Open(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
 {
-    if (Fails()) return INVALID_HANDLE_VALUE;
-    return ::CreateFileW(path, access, share, nullptr, disposition, flags, nullptr);
+    HANDLE file = Fails() ? INVALID_HANDLE_VALUE : ::CreateFileW(path, access, share, nullptr, disposition, flags, nullptr);
+    if (g_recording && file != INVALID_HANDLE_VALUE) g_opened.insert(g_opened.begin(), {file, path});
+    return Noted("Open", path, file, file != INVALID_HANDLE_VALUE);
 }
 
 BOOL Read(HANDLE file, void* buffer, DWORD size, DWORD* got)
 {
-    if (Fails()) return FALSE;
-    return ::ReadFile(file, buffer, size, got, nullptr);
+    BOOL made = !Fails() && ::ReadFile(file, buffer, size, got, nullptr);
+    return Noted("Read", file, made, made);
 }
 
 BOOL Write(HANDLE file, const void* data, DWORD size, DWORD* written)
 {
     *written = 0;
-    if (!Fails()) return ::WriteFile(file, data, size, written, nullptr);
+    if (!Fails()) {
+        BOOL made = ::WriteFile(file, data, size, written, nullptr);
+        return Noted("Write", file, made, made);
+    }
     if (g_fault.torn) {
         DWORD half = 0;
         ::WriteFile(file, data, size / 2, &half, nullptr);
         SetLastError(g_fault.error);
     }
-    return FALSE;
+    return Noted("Write", file, FALSE, false);
 }
 
-BOOL Flush(HANDLE file) { return Fails() ? FALSE : ::FlushFileBuffers(file); }
+BOOL Flush(HANDLE file)
+{
+    BOOL made = !Fails() && ::FlushFileBuffers(file);
+    return Noted("Flush", file, made, made);
+}
 
 BOOL Information(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size)
 {
-    return Fails() ? FALSE : ::GetFileInformationByHandleEx(file, kind, info, size);
+    BOOL made = !Fails() && ::GetFileInformationByHandleEx(file, kind, info, size);
+    return Noted("Information", file, made, made);
 }
 
 BOOL SetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size)
 {
-    return Fails() ? FALSE : ::SetFileInformationByHandle(file, kind, info, size);
+    BOOL made = !Fails() && ::SetFileInformationByHandle(file, kind, info, size);
+    return Noted("SetInformation", file, made, made);
 }
 
 DWORD FinalPath(HANDLE file, wchar_t* buffer, DWORD size)
 {
-    return Fails() ? 0 : ::GetFinalPathNameByHandleW(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    DWORD length = Fails() ? 0 : ::GetFinalPathNameByHandleW(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    return Noted("FinalPath", file, length, length != 0);
 }
 
 BOOL Identity(HANDLE file, BY_HANDLE_FILE_INFORMATION* info)
 {
-    return Fails() ? FALSE : ::GetFileInformationByHandle(file, info);
+    BOOL made = !Fails() && ::GetFileInformationByHandle(file, info);
+    return Noted("Identity", file, made, made);
 }
 
 BOOL SetWriteTime(HANDLE file, const FILETIME* written)
 {
-    return Fails() ? FALSE : ::SetFileTime(file, nullptr, nullptr, written);
+    BOOL made = !Fails() && ::SetFileTime(file, nullptr, nullptr, written);
+    return Noted("SetWriteTime", file, made, made);
 }
 
-BOOL Size(HANDLE file, LARGE_INTEGER* size) { return Fails() ? FALSE : ::GetFileSizeEx(file, size); }
+BOOL Size(HANDLE file, LARGE_INTEGER* size)
+{
+    BOOL made = !Fails() && ::GetFileSizeEx(file, size);
+    return Noted("Size", file, made, made);
+}
 
-DWORD Attributes(const wchar_t* path) { return Fails() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path); }
+DWORD Attributes(const wchar_t* path)
+{
+    DWORD attributes = Fails() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path);
+    return Noted("Attributes", path, attributes, attributes != INVALID_FILE_ATTRIBUTES);
+}
 
 BOOL SetAttributes(const wchar_t* path, DWORD attributes)
 {
-    return Fails() ? FALSE : ::SetFileAttributesW(path, attributes);
+    BOOL made = !Fails() && ::SetFileAttributesW(path, attributes);
+    return Noted("SetAttributes", path, made, made);
 }
 
 BOOL Replace(const wchar_t* from, const wchar_t* to)
 {
-    return Fails(true) ? FALSE : ::MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    BOOL made = !Fails(true) && ::MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return Noted("Replace", from, made, made);
 }
 
-BOOL Rename(const wchar_t* from, const wchar_t* to) { return Fails(true) ? FALSE : ::MoveFileExW(from, to, 0); }
+BOOL Rename(const wchar_t* from, const wchar_t* to)
+{
+    BOOL made = !Fails(true) && ::MoveFileExW(from, to, 0);
+    return Noted("Rename", from, made, made);
+}
 
-BOOL Delete(const wchar_t* path) { return Fails() ? FALSE : ::DeleteFileW(path); }
+BOOL Delete(const wchar_t* path)
+{
+    BOOL made = !Fails() && ::DeleteFileW(path);
+    return Noted("Delete", path, made, made);
+}
 
-BOOL MakeFolder(const wchar_t* path) { return Fails() ? FALSE : ::CreateDirectoryW(path, nullptr); }
+BOOL MakeFolder(const wchar_t* path)
+{
+    BOOL made = !Fails() && ::CreateDirectoryW(path, nullptr);
+    return Noted("MakeFolder", path, made, made);
+}
 
 HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* data, bool foldersOnly)
 {
-    if (Fails()) return INVALID_HANDLE_VALUE;
-    return ::FindFirstFileExW(pattern, FindExInfoBasic, data, foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch,
-                              nullptr, 0);
+    HANDLE find = Fails() ? INVALID_HANDLE_VALUE
+                          : ::FindFirstFileExW(pattern, FindExInfoBasic, data,
+                                               foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch, nullptr, 0);
+    return Noted("FindFirst", pattern, find, find != INVALID_HANDLE_VALUE);
 }
 
-BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* data) { return Fails() ? FALSE : ::FindNextFileW(find, data); }
+BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* data)
+{
+    BOOL made = !Fails() && ::FindNextFileW(find, data);
+    return Noted("FindNext", std::wstring(), made, made);
+}
 
-DWORD CurrentFolder(DWORD size, wchar_t* buffer) { return Fails() ? 0 : ::GetCurrentDirectoryW(size, buffer); }
+DWORD CurrentFolder(DWORD size, wchar_t* buffer)
+{
+    DWORD length = Fails() ? 0 : ::GetCurrentDirectoryW(size, buffer);
+    return Noted("CurrentFolder", std::wstring(), length, length != 0);
+}
 
 BOOL ShellStart(SHELLEXECUTEINFOW* start)
 {
-    if (Fails()) return FALSE;
+    if (Fails()) return Noted("ShellStart", start->lpFile, FALSE, false);
     static const auto shellExecute = SystemFunction<decltype(&::ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
     static const auto initialise = SystemFunction<decltype(&::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
     static const auto uninitialise = SystemFunction<decltype(&::CoUninitialize)>(L"ole32.dll", "CoUninitialize");
@@ -152,19 +228,20 @@ BOOL ShellStart(SHELLEXECUTEINFOW* start)
     DWORD code = GetLastError();
     if (SUCCEEDED(initialised)) uninitialise();
     SetLastError(code);
-    return started;
+    return Noted("ShellStart", start->lpFile, started, started != FALSE);
 }
 
 HANDLE OpenProcess(DWORD processId)
 {
-    return Fails() ? nullptr : ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    HANDLE process = Fails() ? nullptr : ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    return Noted("OpenProcess", std::wstring(), process, process != nullptr);
 }
 
 BOOL ProcessTimes(HANDLE process, FILETIME* started, DWORD* exitCode)
 {
-    if (Fails()) return FALSE;
     FILETIME exited, kernel, user;
-    return ::GetProcessTimes(process, started, &exited, &kernel, &user) && ::GetExitCodeProcess(process, exitCode);
+    BOOL made = !Fails() && ::GetProcessTimes(process, started, &exited, &kernel, &user) && ::GetExitCodeProcess(process, exitCode);
+    return Noted("ProcessTimes", std::wstring(), made, made);
 }
 
 }  // namespace nadeshiro::platform::sys

@@ -7,6 +7,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+#include <vector>
+
 namespace nadeshiro::platform::sys {
 
 // A function of one of Windows' own libraries, loaded when a command first needs it rather
@@ -76,6 +79,18 @@ struct Fault {
 };
 // Arms fault (call 0 disarms) and starts counting calls afresh.
 void ArmFault(Fault fault);
+
+// A call made through the seam, as a test reads the record of them, one entry a call in the
+// order they were made: what it was, the path it was about (for a call on an open file, the path
+// the file was opened by), whether it was made.
+struct Call {
+    const char* kind;
+    std::wstring path;
+    bool made;
+};
+// Keeps a record of every call made through the seam from now on (afresh), or no longer.
+void RecordCalls(bool on);
+const std::vector<Call>& Calls();
 // The calls made through the seam since it was last armed, the time paused (ms), and whether
 // an armed failure fell on a call made while a Tolerated lived.
 int CallsMade();

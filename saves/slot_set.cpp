@@ -1,12 +1,13 @@
 #include "saves/slot_set.h"
 
+#include "app/number_text.h"
 #include "app/platform.h"
 
 namespace nadeshiro {
 
 std::wstring SlotNumberText(int slotIndex)
 {
-    std::wstring text = std::to_wstring(slotIndex);
+    std::wstring text = NumberText(static_cast<unsigned long>(slotIndex));
     if (text.size() == 1) text = L"0" + text;
     return text;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/system_calls.h"
 #include "memo/memo_file.h"
@@ -40,6 +42,28 @@ static Names LeftBy(const Names& folders)
     return left;
 }
 
+// Every file put in place (or tried) was flushed to the disk after its last write, and only a
+// flush that was made counts: each replace that breaks this, by the temporary file it puts.
+static std::string Unflushed(const std::vector<platform::sys::Call>& calls)
+{
+    std::string found;
+    for (size_t i = 0; i < calls.size(); ++i) {
+        if (std::string(calls[i].kind) != "Replace") continue;
+        bool flushed = false;
+        for (size_t j = 0; j < i; ++j) {
+            if (calls[j].path != calls[i].path) continue;
+            if (std::string(calls[j].kind) == "Flush") flushed = calls[j].made;
+            if (std::string(calls[j].kind) == "Write") flushed = false;
+        }
+        if (!flushed) found += Utf8(calls[i].path) + " replaced without a flush after its last write\n";
+    }
+    return found;
+}
+static int Replaces(const std::vector<platform::sys::Call>& calls)
+{
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [](auto& c) { return std::string(c.kind) == "Replace"; }));
+}
+
 struct FaultTest : ::testing::Test {
     TestFolder game, backups;
     MainFields fields;
@@ -60,12 +84,19 @@ struct FaultTest : ::testing::Test {
                 Plant(tidied);
                 recorder.messages.clear();
                 platform::sys::ArmFault({call, kind.error, kind.torn});
+                platform::sys::RecordCalls(true);
                 bool completed = RunHandler(command);
                 bool reached = platform::sys::CallsMade() >= call, triedAgain = platform::sys::Paused() > 0;
                 bool tolerated = platform::sys::FailureTolerated();
+                const std::vector<platform::sys::Call> calls = platform::sys::Calls();
+                platform::sys::RecordCalls(false);
                 platform::sys::ArmFault({});
+                EXPECT_EQ(Unflushed(calls), "");
                 if (!reached) {  // every call made: the killed copy's leftovers are gone
-                    EXPECT_TRUE(completed && recorder.messages.empty() && whole(false));
+                    EXPECT_TRUE(completed);
+                    EXPECT_EQ(recorder.messages.size(), 0u);
+                    EXPECT_TRUE(whole(false));
+                    EXPECT_GT(Replaces(calls), 0) << "nothing was put in place: the order of the calls proves nothing";
                     EXPECT_EQ(TemporaryFilesIn(tidied), Names{});
                     return;
                 }
@@ -74,10 +105,11 @@ struct FaultTest : ::testing::Test {
                 g_left += !left.empty();
                 EXPECT_EQ(left, Names{});
                 if (completed && (triedAgain || tolerated)) {  // a replace held up for a moment, then made; a tidying that left what it could not check
-                    EXPECT_TRUE(recorder.messages.empty());
+                    EXPECT_EQ(recorder.messages.size(), 0u);
                 } else {  // a file another program holds is unreadable (72) where it is read
                     EXPECT_FALSE(completed) << "a failure went unnoticed";
-                    ASSERT_TRUE(recorder.Reported(kind.number) || (kind.error == ERROR_SHARING_VIOLATION && recorder.Reported(L"'72'")));
+                    ASSERT_TRUE(recorder.Reported(kind.number) || (kind.error == ERROR_SHARING_VIOLATION && recorder.Reported(L"'72'")))
+                        << Utf8(recorder.Text());
                     EXPECT_EQ(recorder.Text().find(L"~nadeshiro-"), std::wstring::npos) << Utf8(recorder.Text());  // the player's paths
                     EXPECT_TRUE(std::any_of(paths.begin(), paths.end(), [&](auto& p) { return recorder.Reported(L"\n" + p); })) << Utf8(recorder.messages[0].prompt);
                 }
@@ -134,13 +166,24 @@ TEST_F(FaultTest, MemoSave)
 TEST_F(FaultTest, ADestinationHeldUpForAMomentIsTriedAgain)
 {
     const std::wstring memo = backups / L"omoide.txt";
+    // The check before the write asks for the memo's attributes, then opens it to see whether
+    // it may be replaced: the call after the first that asks for its attributes.
+    WriteBytes(memo, kBefore);
+    platform::sys::RecordCalls(true);
+    ASSERT_TRUE(RunHandler([&] { WriteMemo(backups.Path(), L"新"); }));
+    const std::vector<platform::sys::Call> calls = platform::sys::Calls();
+    platform::sys::RecordCalls(false);
+    const auto asked = std::find_if(calls.begin(), calls.end(), [&](auto& c) { return std::string(c.kind) == "Attributes" && c.path == memo; });
+    ASSERT_NE(asked, calls.end());
+    const int check = static_cast<int>(asked - calls.begin()) + 2;
+    ASSERT_EQ(std::string(calls[static_cast<size_t>(check - 1)].kind), "Open");
     const struct { const char* name; int call; DWORD error; int times; bool replacesOnly, saved; DWORD pausedAtLeast, pausedAtMost; } cases[] = {
         {"replace shared twice", 1, ERROR_SHARING_VIOLATION, 2, true, true, 1, 2000},
         {"replace denied for good", 1, ERROR_ACCESS_DENIED, 1000, true, false, 1500, 2000},
         {"replace on a full disk", 1, ERROR_DISK_FULL, 1, true, false, 0, 0},
-        {"check shared three times", 2, ERROR_SHARING_VIOLATION, 3, false, true, 1, 2000},  // call 2: can it be replaced?
-        {"check denied for good", 2, ERROR_ACCESS_DENIED, 1000, false, false, 1500, 2000},
-        {"check not ready", 2, ERROR_NOT_READY, 1, false, false, 0, 0}};
+        {"check shared three times", check, ERROR_SHARING_VIOLATION, 3, false, true, 1, 2000},
+        {"check denied for good", check, ERROR_ACCESS_DENIED, 1000, false, false, 1500, 2000},
+        {"check not ready", check, ERROR_NOT_READY, 1, false, false, 0, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WriteBytes(memo, kBefore);
@@ -177,8 +220,10 @@ TEST_F(FullDiskTest, ABackUpThatDoesNotFitIsReportedAndKeepsWholeCopies)
     TestFolder disk(root, L"full ");
     for (int i = 0; i < 6; ++i) WriteBytes(game / (L"save0" + std::to_wstring(i)), SlotContent(std::to_wstring(i), 100 * 1024));
     EXPECT_FALSE(RunHandler([&] { BackUp(fields, disk.Path(), L"full"); }));
-    EXPECT_TRUE(recorder.Reported(L"'61'") && TemporaryFilesIn(disk / L"full").empty());
+    EXPECT_TRUE(recorder.Reported(L"'61'")) << Utf8(recorder.Text());
+    EXPECT_EQ(TemporaryFilesIn(disk / L"full"), Names{});
     Names names = ListFolder(disk / L"full");
-    ASSERT_TRUE(!names.empty() && names.size() < 6u);  // the copies made are whole, the failing one is not there
+    ASSERT_GT(names.size(), 0u);  // the copies made are whole, the failing one is not there
+    ASSERT_LT(names.size(), 6u);
     for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(ReadBytes(disk / L"full\\" + names[i]), SlotContent(std::to_wstring(i), 100 * 1024));
 }
