@@ -19,33 +19,59 @@ struct CommandTest : ::testing::Test {
     bool BackUpAs(const std::wstring& name, bool made) { return Run([&] { EXPECT_EQ(BackUp(fields, backups.Path(), name), made); }); }
 };
 
-TEST_F(CommandTest, OnlyTheThirtySlotNamesAreCopiedWithTheirAttributes)  // save10, not save010; absent ones kept
+// All thirty slots, save00 to save29, and nothing else of the folder: save10, not save010;
+// a slot the source lacks is kept in the destination, a read-only slot stays read-only.
+TEST_F(CommandTest, OnlyTheThirtySlotNamesAreCopiedWithTheirAttributes)
 {
-    for (const wchar_t* name : {L"save03", L"save17", L"save10", L"save3", L"save30", L"save010", L"save00.bak"}) WriteBytes(game / name, SlotContent(name));
+    for (const wchar_t* name : {L"save03", L"save17", L"save10", L"save29", L"save3", L"save30", L"save010", L"save00.bak"})
+        WriteBytes(game / name, SlotContent(name));
     SetFileAttributesW((game / L"save10").c_str(), FILE_ATTRIBUTE_READONLY);
     WriteBytes(backups / L"save05", "mine05");
     WriteBytes(backups / L"save03", "old03-longer-than-the-new-one");
     ASSERT_TRUE(Copy());
-    EXPECT_EQ(ListFolder(backups.Path()), (Names{L"save00", L"save03", L"save05", L"save10", L"save12", L"save17"}));
-    EXPECT_EQ(ReadBytes(backups / L"save03") + ReadBytes(backups / L"save05"), SlotContent(L"save03") + "mine05");
-    EXPECT_TRUE((GetFileAttributesW((backups / L"save10").c_str()) & FILE_ATTRIBUTE_READONLY) && recorder.messages.empty());
+    EXPECT_EQ(ListFolder(backups.Path()), (Names{L"save00", L"save03", L"save05", L"save10", L"save12", L"save17", L"save29"}));
+    EXPECT_EQ(ReadBytes(backups / L"save03"), SlotContent(L"save03"));
+    EXPECT_EQ(ReadBytes(backups / L"save29"), SlotContent(L"save29"));
+    EXPECT_EQ(ReadBytes(backups / L"save05"), "mine05");
+    EXPECT_EQ(GetFileAttributesW((backups / L"save10").c_str()) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(recorder.messages.size(), 0u);
+}
+
+// A back-up takes the first and the last slot; a restore puts them back over the game's.
+TEST_F(CommandTest, BackUpAndRestoreCarryTheFirstAndTheLastSlot)
+{
+    WriteBytes(game / L"save29", SlotContent(L"game29"));
+    ASSERT_TRUE(BackUpAs(L"all", true));
+    EXPECT_EQ(ListFolder(backups / L"all"), (Names{L"save00", L"save12", L"save29"}));
+    EXPECT_EQ(ReadBytes(backups / L"all\\save29"), SlotContent(L"game29"));
+    WriteBytes(backups / L"all\\save00", "restored00");
+    WriteBytes(backups / L"all\\save29", "restored29");
+    ASSERT_TRUE(Run([&] { Restore(fields, backups / L"all"); }));
+    EXPECT_EQ(ReadBytes(game / L"save00"), "restored00");
+    EXPECT_EQ(ReadBytes(game / L"save29"), "restored29");
+    EXPECT_EQ(recorder.messages.size(), 0u);
 }
 
 TEST_F(CommandTest, DestinationsThatMustNotBeReplacedAreReportedAndKept)
 {
     WriteBytes(backups / L"save00", "old00");
     SetFileAttributesW((backups / L"save00").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE(!Copy() && recorder.Reported(L"'75'") && recorder.Reported(backups / L"save00"));
+    EXPECT_FALSE(Copy());
+    EXPECT_PRED2(Holds, recorder.Text(), L"'75'");
+    EXPECT_PRED2(Holds, recorder.Text(), backups / L"save00");
     SetFileAttributesW((backups / L"save00").c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::pair<std::wstring, std::wstring> held[] = {
         {game / L"save00", L"'72':\r\n\r\n読み込みできません。ほかのプログラムが使っています。\r\n\r\n" + game / L"save00"}, {backups / L"save00", L"'70'"}};
     for (const auto& [path, report] : held) {
+        SCOPED_TRACE(Utf8(path));
         HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         EXPECT_FALSE(Copy());
         CloseHandle(file);
-        EXPECT_TRUE(recorder.Reported(report) && recorder.Reported(path)) << Utf8(path);
+        EXPECT_PRED2(Holds, recorder.Text(), report);
+        EXPECT_PRED2(Holds, recorder.Text(), path);
     }
-    EXPECT_TRUE(ReadBytes(backups / L"save00") == "old00" && TemporaryFilesIn(backups.Path()).empty());
+    EXPECT_EQ(ReadBytes(backups / L"save00"), "old00");
+    EXPECT_EQ(TemporaryFilesIn(backups.Path()), Names{});
 }
 
 TEST_F(CommandTest, BackUpTakesAnyNameWindowsTakesAndRefusesTheOthers)
@@ -55,14 +81,21 @@ TEST_F(CommandTest, BackUpTakesAnyNameWindowsTakesAndRefusesTheOthers)
         ASSERT_TRUE(BackUpAs(name, true));
         EXPECT_EQ(ListFolder(Module1::WorkPath), (Names{L"save00", L"save12"}));
     }
-    EXPECT_TRUE(!BackUpAs(L"1999\\march", false) && recorder.Reported(L"'76'"));
+    EXPECT_FALSE(BackUpAs(L"1999\\march", false));
+    EXPECT_PRED2(Holds, recorder.Text(), L"'76'");
     WriteBytes(backups / L"a file", "x");
-    for (const wchar_t* name : {L"", L"2026", L"a file", L"a *", L"202?"})  // existing, or matching as wildcards
-        EXPECT_TRUE(BackUpAs(name, false) && recorder.Said(L"同じフォルダ名があるの、違う名前にしてね", 0)) << Utf8(name);
+    for (const wchar_t* name : {L"", L"2026", L"a file", L"a *", L"202?"}) {  // existing, or matching as wildcards
+        SCOPED_TRACE(Utf8(name));
+        EXPECT_TRUE(BackUpAs(name, false));
+        EXPECT_EQ(recorder.Text(), L"同じフォルダ名があるの、違う名前にしてね\r\n----\r\n");
+    }
     // Windows would make "dots" for "dots..."; the slot copies into "dots..." would then fail.
     for (const std::wstring& name : std::vector<std::wstring>{L"a<b", L"a:b", L"a|b", L"no*match", L"a\"b", L"tab\there",
-                                                               std::wstring(300, L'長'), L"dots...", L"space ", L"inner. \\x"})
-        EXPECT_TRUE(!BackUpAs(name, false) && recorder.Reported()) << Utf8(name);
+                                                               std::wstring(300, L'長'), L"dots...", L"space ", L"inner. \\x"}) {
+        SCOPED_TRACE(Utf8(name));
+        EXPECT_FALSE(BackUpAs(name, false));
+        EXPECT_PRED2(Holds, recorder.Text(), L"実行時エラー");
+    }
     EXPECT_EQ(ListFolder(backups.Path()), (Names{L"2026", L"a file", L"세이브 😀"}));
 }
 
