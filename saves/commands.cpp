@@ -15,6 +15,8 @@ bool BackUp(MainFields& fields, const std::wstring& openFolder, const std::wstri
         platform::ShowMessage(kNameTakenMessage, platform::kStyleOk, kMessageTitle);
         return false;
     }
+    // A game folder gone since the start would give an empty back-up that looks like any other.
+    platform::RequireFolder(fields.GameFolder);
     // The copies go into a temporary folder that is given the name once every slot is there, so
     // that a back-up cut short (a crash, a power cut) never looks like a whole one.
     platform::FolderWriter backup(Module1::WorkPath);

@@ -146,3 +146,13 @@ TEST_F(CommandTest, CommandsOnAFolderThatIsGoneOrEmptyAreReportedAndMakeNothing)
     EXPECT_EQ(ListFolder(backups.Path()), Names{});
     EXPECT_EQ(ListFolder(game.Path()), (Names{L"one.exe", L"save00", L"save12"}));
 }
+
+// The game folder gone since the start (renamed, on a drive taken away): a back-up says so
+// rather than make an empty back-up that looks like any other.
+TEST_F(CommandTest, ABackUpOfAGameFolderThatIsGoneIsReportedAndMakesNothing)
+{
+    fields.GameFolder = game / L"gone";
+    EXPECT_FALSE(BackUpAs(L"empty", false));
+    EXPECT_PRED2(Holds, recorder.Text(), L"'76':\r\n\r\nパスが見つかりません。\r\n\r\n" + game / L"gone");
+    EXPECT_EQ(ListFolder(backups.Path()), Names{});
+}

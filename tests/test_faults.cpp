@@ -206,7 +206,7 @@ TEST_F(FaultTest, ADestinationHeldUpForAMomentIsTriedAgain)
         platform::sys::ArmFault({});
         EXPECT_FALSE(RunHandler([&] { WriteMemo(folder, L"新"); }));
         EXPECT_EQ(platform::sys::Paused(), 0u);
-        EXPECT_TRUE(recorder.Reported(L"'75'"));
+        EXPECT_TRUE(recorder.Reported(L"'75'")) << Utf8(recorder.Text());
     }
     SetFileAttributesW(memo.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadBytes(memo), kBefore);

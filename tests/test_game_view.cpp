@@ -109,7 +109,7 @@ TEST(GameView, BackUpAndRestoreUseTheVirtualStoreOfAProtectedGameFolderOnly)
     fields.GameFolder = beside.Path();
     ASSERT_TRUE(RunHandler([&] { BackUp(fields, backups.Path(), L"beside"); }));
     EXPECT_EQ(Read(backups / L"beside", {L"save01"}), "own01");
-    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_EQ(recorder.messages.size(), 0u);
     RemoveTree(store);
     RemoveTree(decoy);
 }

@@ -14,7 +14,8 @@ TEST(Memo, RecordsAreQuotedCp932WithCrLf)
     }
     SetFileAttributesW((folder / L"omoide.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(RunHandler([&] { WriteMemo(folder.Path(), L"lost"); }));
-    EXPECT_TRUE(recorder.Reported() && ReadBytes(folder / L"omoide.txt") == "\"\xb1\xb2\xb3\"\r\n");
+    EXPECT_PRED2(Holds, recorder.Text(), L"実行時エラー '75'");
+    EXPECT_EQ(ReadBytes(folder / L"omoide.txt"), "\"\xb1\xb2\xb3\"\r\n");
 }
 
 // Lines are appended to the text shown with CR LF (lone CR and LF end lines, a last line
@@ -30,9 +31,11 @@ TEST(Memo, ViewAppendsEachLineWithCrLf)
         if (bytes[0] != '<') WriteBytes(memo, bytes);
         HANDLE held = bytes == "<held>" ? CreateFileW(memo.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr) : nullptr;
         std::wstring shown = L"typed\r\n";
-        EXPECT_TRUE(RunHandler([&] { ShowMemo(folder.Path(), shown); }) == !held && shown == L"typed\r\n" + want) << Utf8(shown);
+        SCOPED_TRACE(bytes);
+        EXPECT_EQ(RunHandler([&] { ShowMemo(folder.Path(), shown); }), held == nullptr);
+        EXPECT_EQ(shown, L"typed\r\n" + want);
         if (held) CloseHandle(held);
     }
     EXPECT_EQ(Module1::WorkPath, memo);
-    EXPECT_TRUE(recorder.Reported(L"'72':\r\n\r\n読み込みできません。ほかのプログラムが使っています。\r\n\r\n" + memo));
+    EXPECT_PRED2(Holds, recorder.Text(), L"'72':\r\n\r\n読み込みできません。ほかのプログラムが使っています。\r\n\r\n" + memo);
 }

@@ -31,7 +31,7 @@ TEST(PlayerAccount, WhatTheAccountCannotWriteOrReadIsReportedAndNothingIsLost)
         Chmod(c.mode, c.locked);
         EXPECT_FALSE(RunHandler(c.command)) << "run it as an ordinary account, as scripts/test.sh does";
         Chmod("u+rwx", c.locked);
-        EXPECT_TRUE(recorder.Reported(c.named));
+        EXPECT_TRUE(recorder.Reported(c.named)) << Utf8(recorder.Text());
     }
     for (const wchar_t* slot : {L"save00", L"save03", L"save07"}) EXPECT_EQ(ReadBytes(game / slot), SlotContent(slot));
     EXPECT_EQ(ListFolder(backups.Path()), (Names{L"omoide.txt", L"途中まで"}));  // only the back-up stopped at save03

@@ -131,7 +131,10 @@ TEST(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged)
     // one (the game folder, followed by its one subfolder) said to be open, and only it.
     IAccessible* list = ObjectOf(Descendant(main, IDC_DIR1));
     long entries = long(SendMessageW(Descendant(main, IDC_DIR1), LB_GETCOUNT, 0, 0)), count = 0;
-    ASSERT_TRUE(list != nullptr && entries >= 3 && SUCCEEDED(list->get_accChildCount(&count)) && count == entries) << count;
+    ASSERT_NE(list, nullptr);
+    ASSERT_GE(entries, 3);
+    ASSERT_EQ(list->get_accChildCount(&count), S_OK);
+    ASSERT_EQ(count, entries);
     std::wstring open(MAX_PATH * 2, L'\0');
     open.resize(GetFullPathNameW(tool.game.Path().c_str(), MAX_PATH * 2, open.data(), nullptr));
     std::string heard, item = " | " + std::to_string(ROLE_SYSTEM_LISTITEM) + "\n";
