@@ -84,10 +84,15 @@ int wmain()
         std::printf("no window: this benchmark needs a display\n");
         return 1;
     }
+    ui::MainForm().MakePage(2);  // the memo view's tab
     Pump();
     double a = TimeView(small, 5) * 1000;
     double b = TimeView(large, 3) * 1000;
     int length = GetWindowTextLengthW(ui::MainForm().Control(L"Text2"));
+    if (length == 0) {
+        std::printf("the memo view showed nothing: no figures\n");
+        return 1;
+    }
     std::printf("memo view of  10,000 lines: %8.1f ms\n", a);
     std::printf("memo view of 100,000 lines: %8.1f ms (%d characters shown)\n", b, length);
     std::printf("ratio 100,000 / 10,000: %.2f (10 would be exactly linear)\n", b / a);

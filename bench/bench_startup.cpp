@@ -109,7 +109,11 @@ int wmain(int argc, wchar_t** argv)
     TimeStart(bare, folder);
     std::vector<double> toolTimes, bareTimes;
     for (int r = 0; r < rounds; ++r) {
-        double t = TimeStart(tool, folder, settle), b = TimeStart(bare, folder, settle);
+        // Each goes first every other round, so that neither always starts while the system is
+        // still tidying up after the other.
+        double t = 0, b = 0;
+        if (r % 2 == 0) t = TimeStart(tool, folder, settle), b = TimeStart(bare, folder, settle);
+        else b = TimeStart(bare, folder, settle), t = TimeStart(tool, folder, settle);
         if (t < 0 || b < 0) {
             std::fprintf(stderr, "%ls did not show its window (round %d)\n", FileName(t < 0 ? tool : bare).c_str(), r + 1);
             return 1;

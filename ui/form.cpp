@@ -158,17 +158,20 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
 void Form::Show(int showCommand)
 {
     bool fresh = std::exchange(fresh_, false);
+    // A window loaded afresh gives the focus to its first control that takes it, before it is
+    // drawn, so that the control is drawn once, with the focus (the activation hands it over).
+    if (fresh)
+        for (HWND control : controls_)
+            if (control != nullptr && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
+                lastFocus_ = control;
+                break;
+            }
     ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : showCommand);
     // A window shown again comes to the front, above the tool's other windows.
     if (!fresh) SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (showCommand != SW_SHOWNOACTIVATE && GetForegroundWindow() != window_) SetForegroundWindow(window_);
+    if (fresh && lastFocus_ != nullptr && GetFocus() != lastFocus_) SetFocus(lastFocus_);
     UpdateWindow(window_);
-    if (!fresh) return;
-    for (HWND control : controls_)
-        if (control != nullptr && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
-            SetFocus(lastFocus_ = control);
-            break;
-        }
 }
 
 // The window's DPI and its font at that DPI; gives back the fonts before, which the controls
