@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the tool under Xvfb and Wine in the demo game folder and writes a screenshot of the
-# main window on each of its three tabs: build/x64/screenshots/tab1.png to tab3.png
-# (build/x64/screenshots-wine10/ under Wine 10, with NADESHIRO_WINE=10).
+# main window as it opens (build/x64/screenshots/start.png, the README's picture) and on each
+# of its three tabs, tab1.png to tab3.png (in build/x64/screenshots-wine10/ under Wine 10, with
+# NADESHIRO_WINE=10).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -23,6 +24,7 @@ done
 [ -n "$wid" ] || { echo "the main window did not appear" >&2; exit 1; }
 sleep 2
 eval "$(xdotool getwindowgeometry --shell "$wid")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/start.png"  # as it opens
 # The tab captions' places, from the window's top-left corner (Wine draws the frame).
 tab_y=114
 tab_x=(208 305 390)
@@ -31,4 +33,4 @@ for i in 0 1 2; do
   sleep 1
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/tab$((i + 1)).png"
 done
-echo "screenshots of the three tabs ($(wine --version)): $shots/tab1.png tab2.png tab3.png"
+echo "screenshots of the window as it opens and of the three tabs ($(wine --version)): $shots/start.png tab1.png tab2.png tab3.png"
