@@ -66,18 +66,17 @@ if [ -f "$marlett" ] && [ -d "$prefix/drive_c/windows/Fonts" ] &&
   cp "$marlett" "$prefix/drive_c/windows/Fonts/"
 fi
 # Once per prefix:
-# - Japanese glyphs for Wine's own interface fonts (menus, captions): they are linked to the
-#   IPA Gothic font, as Windows links its interface fonts to its Japanese ones;
+# - Japanese glyphs for Wine's own interface font (menus, captions, message boxes), as the
+#   players' readme asks: from Wine 9 on that font is Tahoma, which takes its Japanese from
+#   "MS UI Gothic", a Windows font that only a Japanese face installed under that name stands
+#   in for (here IPA P Gothic). Wine 8 finds a Japanese face by itself in the Japanese locale;
 # - windows are not left to a window manager (there is none under Xvfb): Wine draws their
 #   frames itself and does not wait for one when a window closes.
-if [ ! -f "$prefix/.configured" ]; then
-  for face in "Tahoma" "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-      /v "$face" /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic\0ipag.ttf,IPAGothic' /f </dev/null >/dev/null 2>&1
-  done
+if [ ! -f "$prefix/.configured-2" ]; then
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f </dev/null >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
-  touch "$prefix/.configured"
+  touch "$prefix/.configured-2"
 fi
 
 # A game folder the player cannot write to, under the program files folder: the read-only
