@@ -19,17 +19,14 @@ bool Encodes(std::wstring_view text, std::string* out)
         if (out) out->clear();
         return true;
     }
-    BOOL usedDefault = FALSE;
-    int needed = WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, text.data(),
-                                     static_cast<int>(text.size()), nullptr, 0, nullptr, &usedDefault);
-    if (needed <= 0 || usedDefault) return false;
+    int needed = WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                     nullptr, nullptr);
+    if (needed <= 0) return false;
     std::string bytes(static_cast<size_t>(needed), '\0');
-    usedDefault = FALSE;
-    WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                        bytes.data(), needed, nullptr, &usedDefault);
-    if (usedDefault) return false;
-    // A lone surrogate or a character without a mapping must not come back as something
-    // else: the bytes have to decode to exactly the text.
+    WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), bytes.data(), needed,
+                        nullptr, nullptr);
+    // What code page 932 cannot hold (a character without a mapping, a lone surrogate) is
+    // written as something else: the bytes must decode to exactly the text.
     if (DecodeCp932(bytes) != text) return false;
     if (out) *out = std::move(bytes);
     return true;

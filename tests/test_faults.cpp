@@ -133,7 +133,7 @@ TEST_F(FaultTest, BackUp)
                          (i >= names.size() || (names[i] == kSlots[i] && ReadBytes(made + L"\\" + kSlots[i]) == New(kSlots[i])));
                      return whole;
                  },
-                 {game / L"save", backups.Path()}, {backups.Path(), made}, backups.Path());
+                 {game / L"save", backups.Path(), game.Path()}, {backups.Path(), made}, backups.Path());
 }
 
 TEST_F(FaultTest, Restore)

@@ -3,6 +3,7 @@
 #include "tests/test_support.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <map>
@@ -25,6 +26,7 @@ protected:
         for (std::wstring n : {L"00", L"07"}) WriteBytes(game / (L"save" + n), SlotContent(L"game" + n));
         for (const wchar_t* name : {L"backups", L"archive", L"archive\\old"}) CreateDirectoryW((game / name).c_str(), nullptr);
         ASSERT_NE(window = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE), nullptr);
+        tabsLeftToDraw = GetUpdateRect(C(IDC_SSTAB1), nullptr, FALSE) != FALSE;
         Pump();
     }
     void TearDown() override { for (HWND open : {MemoForm().Window(), VersionForm().Window(), window}) DestroyWindow(open); }
@@ -66,6 +68,7 @@ protected:
     CurrentFolder folder{game.Path()};
     Recorder recorder;
     HWND window = nullptr;
+    bool tabsLeftToDraw = false;  // when the window had been shown
 };
 
 TEST_F(MainWindowTest, StartsOnTheRestoreTabInTheGameFolder)
@@ -79,6 +82,9 @@ TEST_F(MainWindowTest, StartsOnTheRestoreTabInTheGameFolder)
     EXPECT_EQ(recorder.messages.size(), 0u);
 }
 
+// The system's tab control, its pages in the tab's own background in the current visual style,
+// drawn whole when the window is shown: it takes the focus before, not after (which would draw
+// it a second time).
 TEST_F(MainWindowTest, TheSystemsOwnTabControlCarriesTheThreeTabs)
 {
     wchar_t kind[64] = {};
@@ -86,6 +92,15 @@ TEST_F(MainWindowTest, TheSystemsOwnTabControlCarriesTheThreeTabs)
     EXPECT_EQ(std::wstring(kind), L"SysTabControl32");
     EXPECT_EQ(TabCaption(C(IDC_SSTAB1), 0) + L"|" + TabCaption(C(IDC_SSTAB1), 1) + L"|" + TabCaption(C(IDC_SSTAB1), 2),
               L"セーブデータを退避|退避データを復元|思い出を読む");
+    // Where the system draws visual styles, a page answers its labels with the tab's texture,
+    // not the plain button face.
+    HWND page = GetParent(C(IDC_COMMAND2));
+    HDC dc = GetDC(page);
+    auto background = reinterpret_cast<HBRUSH>(SendMessageW(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(C(IDC_TAB2_LABEL_0))));
+    ReleaseDC(page, dc);
+    if (IsAppThemed()) EXPECT_NE(background, GetSysColorBrush(COLOR_BTNFACE));
+    else EXPECT_EQ(background, GetSysColorBrush(COLOR_BTNFACE));
+    EXPECT_FALSE(tabsLeftToDraw);
 }
 
 // A few places worked out by hand (15 twips a pixel at 96 DPI, 10 at 144), then every control
