@@ -422,7 +422,7 @@ bool CheckOwnEntry(const std::wstring& base, const std::wstring& final, const Ow
         !sys::Information(entry->get(), FileBasicInfo, &times, sizeof times))
         return false;
     bool folder = (identity.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if ((identity.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || (folder ? !folders : identity.nNumberOfLinks != 1)) return false;
+    if (!MayBeOwnEntry(identity.dwFileAttributes, identity.nNumberOfLinks, folders)) return false;
     std::wstring entryFinal = FinalPath(entry->get());
     if (entryFinal.empty() || !SameName(entryFinal, Joined(final, own.name))) return false;
     if (checkWriter &&
@@ -462,6 +462,12 @@ void RemoveOwnEntry(const std::wstring& folder, const std::wstring& final, const
 }
 
 }  // namespace
+
+bool MayBeOwnEntry(DWORD attributes, DWORD links, bool folders)
+{
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? folders : links == 1;
+}
 
 void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept
 {

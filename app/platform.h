@@ -43,6 +43,10 @@ bool CanCreateFileIn(const std::wstring& folder);
 // one handle it was checked by. Everything else, and what a running copy of the tool writes
 // under whatever name, is left alone. Never fails.
 void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept;
+// Whether an entry with these attributes and this many names may be one the tool made, as
+// the tidying asks: a plain file with one name, or a real folder where folders are allowed;
+// never a link or another reparse point (a junction), whatever it points to.
+bool MayBeOwnEntry(DWORD attributes, DWORD links, bool folders);
 
 // The full, long form of path without a trailing separator (but for a drive's root); empty
 // when the system cannot make it full.

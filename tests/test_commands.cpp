@@ -125,6 +125,13 @@ TEST_F(CommandTest, ABackUpGetsItsNameOnceCopiedAndNeverOverWhatTookItMeanwhile)
     EXPECT_EQ(recorder.Text(), L"同じフォルダ名があるの、違う名前にしてね\r\n----\r\n");
     EXPECT_EQ(recorder.messages.at(0).style, 0);
     EXPECT_EQ(ListFolder(backups.Path()), (Names{L"empty", L"file", L"folder"}));
+    platform::sys::ArmFault({3, ERROR_SHARING_VIOLATION, false, 2, true});  // a scanner holding a slot holds up the rename
+    ran = BackUpAs(L"held", true);
+    const DWORD paused = platform::sys::Paused();
+    platform::sys::ArmFault({});
+    EXPECT_EQ(ran, true);
+    EXPECT_GT(paused, 0u);
+    EXPECT_EQ(ListFolder(backups / L"held"), (Names{L"save00", L"save12"}));
 }
 
 // No open folder, or one that is gone: each command reports it (76, with the path) and makes

@@ -125,6 +125,20 @@ TEST(Leftovers, OnlyWhatTheToolMadeGoesLinksAndWhatTheyPointToStayWhole)
     EXPECT_EQ(recorder.messages.size(), 0u);
 }
 
+// A link or a junction named like a leftover is a reparse point on Windows. Wine makes none
+// (its CreateSymbolicLinkW makes nothing; it refuses FSCTL_SET_REPARSE_POINT), so the rule is
+// checked on its own here.
+TEST(Leftovers, AReparsePointOrAFileWithASecondNameIsNeverTheToolsOwn)
+{
+    constexpr DWORD kFile = FILE_ATTRIBUTE_ARCHIVE, kFolder = FILE_ATTRIBUTE_DIRECTORY, kLink = FILE_ATTRIBUTE_REPARSE_POINT;
+    EXPECT_TRUE(platform::MayBeOwnEntry(kFile, 1, false));
+    EXPECT_TRUE(platform::MayBeOwnEntry(kFolder, 1, true));
+    EXPECT_FALSE(platform::MayBeOwnEntry(kFile | kLink, 1, true));    // a symbolic link to a file
+    EXPECT_FALSE(platform::MayBeOwnEntry(kFolder | kLink, 1, true));  // a junction, a link to a folder
+    EXPECT_FALSE(platform::MayBeOwnEntry(kFile, 2, true));            // a second name of someone's file
+    EXPECT_FALSE(platform::MayBeOwnEntry(kFolder, 1, false));         // a folder inside a back-up folder
+}
+
 // Copies under another name, held up in a restore (its slot's temporary file closed, dated as the
 // slot it copies, long ago) and in a back-up: theirs stay while they run and go once they are
 // killed. A back-up cut short never shows under its name.

@@ -27,6 +27,7 @@ protected:
         for (const wchar_t* name : {L"backups", L"archive", L"archive\\old"}) CreateDirectoryW((game / name).c_str(), nullptr);
         ASSERT_NE(window = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE), nullptr);
         tabsLeftToDraw = GetUpdateRect(C(IDC_SSTAB1), nullptr, FALSE) != FALSE;
+        focusWhenShown = GetFocus();
         Pump();
     }
     void TearDown() override { for (HWND open : {MemoForm().Window(), VersionForm().Window(), window}) DestroyWindow(open); }
@@ -69,6 +70,7 @@ protected:
     Recorder recorder;
     HWND window = nullptr;
     bool tabsLeftToDraw = false;  // when the window had been shown
+    HWND focusWhenShown = nullptr;
 };
 
 TEST_F(MainWindowTest, StartsOnTheRestoreTabInTheGameFolder)
@@ -101,6 +103,7 @@ TEST_F(MainWindowTest, TheSystemsOwnTabControlCarriesTheThreeTabs)
     if (IsAppThemed()) EXPECT_NE(background, GetSysColorBrush(COLOR_BTNFACE));
     else EXPECT_EQ(background, GetSysColorBrush(COLOR_BTNFACE));
     EXPECT_FALSE(tabsLeftToDraw);
+    EXPECT_EQ(focusWhenShown, C(IDC_SSTAB1));
 }
 
 // A few places worked out by hand (15 twips a pixel at 96 DPI, 10 at 144), then every control
