@@ -120,8 +120,27 @@ run_configuration() {
   local out=$tree/ctest-output.txt junit=$tree/ctest-junit.xml began=$SECONDS rc=0
   rm -f "$junit"
   "$@" bash "${scripts:-$root/scripts}/wine-prefix.sh" >"$out" 2>&1 &&
-    "$@" ctest --test-dir "$tree" --output-on-failure --timeout 300 -j 2 --output-junit "$junit" "${ctest_args[@]}" >>"$out" 2>&1 || rc=$?
+    "$@" ctest --test-dir "$tree" --output-on-failure --timeout 300 -j 2 --repeat until-pass:2 \
+      --output-junit "$junit" "${ctest_args[@]}" >>"$out" 2>&1 || rc=$?
   grep -E '^ *[0-9]+/[0-9]+ Test' "$out" | grep -v ' Passed ' || true
+  # A case that failed is run once more: Wine now and then fails to start a program at all
+  # ("ShellExecuteEx failed", before any code of ours runs). The case's result is its second
+  # run's; one that passed only then is named here with its first run's output.
+  awk '
+    /Test +#[0-9]+: / {
+      collecting = 0
+      n = $0; sub(/^.*Test +#/, "", n); sub(/:.*/, "", n)
+      name = $0; sub(/^.*Test +#[0-9]+: /, "", name); sub(/ \.+.*$/, "", name)
+      if ($0 ~ /\*\*\*(Failed|Exception|Timeout)/ && !(n in failed)) { failed[n] = name; collecting = 1; next }
+      if ($0 ~ / Passed /) passed[n] = 1
+      next
+    }
+    /^ *Start +[0-9]+: / { collecting = 0; next }
+    collecting { output[n] = output[n] "    " $0 "\n" }
+    END {
+      for (n in failed) if (n in passed) printf "passed only when run again: %s; its first run:\n%s", failed[n], output[n]
+    }
+  ' "$out"
   grep -E 'tests passed|Total Test time' "$out" || true
   local results passed failed skipped
   results=$( [ -f "$junit" ] && case_results "$junit" || true)
