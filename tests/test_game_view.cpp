@@ -27,24 +27,12 @@ static std::string Read(const std::wstring& folder, std::initializer_list<const 
     return std::accumulate(slots.begin(), slots.end(), std::string(), [&](std::string all, auto slot) { return all + ReadBytes(folder + L"\\" + slot); });
 }
 
-static const std::wstring& ReportText(const Recorder& recorder)
-{
-    static const std::wstring none = L"<no report>";
-    return recorder.messages.empty() ? none : recorder.messages[0].prompt;
-}
-
 // A value of the test prefix's registry (its 64-bit view, as the tool reads it) set for as
 // long as the object lives, then put back as it was; type REG_NONE removes it for that time.
 class RegistryValue {
 public:
-    RegistryValue(HKEY root, const wchar_t* key, std::wstring name, DWORD type, const std::string& bytes) : root_(root), name_(std::move(name))
+    RegistryValue(HKEY root, const wchar_t* key, std::wstring name, DWORD type, const std::string& bytes) : name_(std::move(name))
     {
-        for (std::wstring missing = key; RegOpenKeyExW(root, missing.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key_) != ERROR_SUCCESS;) {
-            made_.push_back(missing);
-            if (missing.find_last_of(L'\\') == std::wstring::npos) break;
-            missing.resize(missing.find_last_of(L'\\'));
-        }
-        RegCloseKey(key_);
         EXPECT_EQ(RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key_, nullptr), ERROR_SUCCESS);
         DWORD size = 0;
         if (RegQueryValueExW(key_, name_.c_str(), nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
@@ -58,19 +46,13 @@ public:
     {
         if (old_) RegSetValueExW(key_, name_.c_str(), 0, oldType_, reinterpret_cast<const BYTE*>(old_->data()), static_cast<DWORD>(old_->size()));
         else RegDeleteValueW(key_, name_.c_str());
-        DWORD values = 0;
-        RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
         RegCloseKey(key_);
-        // The keys made for it go too, deepest first, while nothing else is in them.
-        for (size_t i = 0; i < made_.size() && values == 0; ++i)
-            if (RegDeleteKeyExW(root_, made_[i].c_str(), KEY_WOW64_64KEY, 0) != ERROR_SUCCESS) break;
     }
     RegistryValue(const RegistryValue&) = delete;
 
 private:
-    HKEY root_, key_ = nullptr;
+    HKEY key_ = nullptr;
     std::wstring name_;
-    std::vector<std::wstring> made_;  // keys it made, deepest first
     DWORD oldType_ = 0;
     std::optional<std::string> old_;
 };
@@ -84,51 +66,25 @@ const wchar_t kLayers[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\App
 // Wine keeps UAC off (EnableLUA 0) and redirects nothing; the tool is told it is on here.
 struct UacOn : RegistryValue { UacOn() : RegistryValue(HKEY_LOCAL_MACHINE, kPolicies, L"EnableLUA", REG_DWORD, Bytes(1)) {} };
 
-TEST(GameView, BackUpAndRestoreUseTheVirtualStoreOfAProtectedGameFolderOnly)
-{
-    UacOn uac;
-    const std::wstring programFiles = SystemFolder(CSIDL_PROGRAM_FILESX86);
-    TestFolder game{programFiles, L"nadeshiro game "}, backups, beside{programFiles.substr(0, 3), programFiles.substr(3) + L" nadeshiro "};
-    const std::wstring store = StoreFor(game.Path()), decoy = StoreFor(beside.Path());
-    Recorder recorder;
-    MainFields fields; fields.GameFolder = game.Path();
-    for (const wchar_t* slot : {L"save00", L"save01", L"save05"}) WriteBytes(game / slot, "game" + Utf8(slot + 4));
-    WriteBytes(store + L"\\save01", "store01");
-    WriteBytes(store + L"\\save07", "store07");
-    ASSERT_TRUE(RunHandler([&] { BackUp(fields, backups.Path(), L"mixed"); }));  // each slot from the store where it is there
-    EXPECT_EQ(ListFolder(backups / L"mixed"), (Names{L"save00", L"save01", L"save05", L"save07"}));
-    EXPECT_EQ(Read(backups / L"mixed", {L"save00", L"save01", L"save05", L"save07"}), "game00store01game05store07");
-    WriteBytes(backups / L"save01", "backup01");
-    WriteBytes(backups / L"save03", "backup03");
-    ASSERT_TRUE(RunHandler([&] { Restore(fields, backups.Path()); }));  // into the store, never into the game folder
-    EXPECT_EQ(ListFolder(store), (Names{L"save01", L"save03", L"save07"}));
-    EXPECT_EQ(Read(store, {L"save01", L"save03", L"save07"}) + Read(game.Path(), {L"save01"}), "backup01backup03store07game01");
-    EXPECT_EQ(ListFolder(game.Path()), (Names{L"save00", L"save01", L"save05"}));
-    WriteBytes(decoy + L"\\save01", "decoy01");  // not protected: nothing redirected, no store looked at
-    WriteBytes(beside / L"save01", "own01");
-    fields.GameFolder = beside.Path();
-    ASSERT_TRUE(RunHandler([&] { BackUp(fields, backups.Path(), L"beside"); }));
-    EXPECT_EQ(Read(backups / L"beside", {L"save01"}), "own01");
-    EXPECT_EQ(recorder.messages.size(), 0u);
-    RemoveTree(store);
-    RemoveTree(decoy);
-}
-
-// With UAC off, or the game set to run as administrator (for this user or for all), the game
-// reads and writes its own folder only: a store left from earlier is neither read nor written.
+// Each slot comes from the store where it is there, else from the game folder, and a restore
+// writes into the store. With UAC off, or the game set to run as administrator (for this user
+// or for all), or a game folder no one redirects, the game reads and writes its own folder
+// only: a store left from earlier is neither read nor written.
 TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
 {
     const std::wstring programFiles = SystemFolder(CSIDL_PROGRAM_FILESX86);
-    const struct Case { const char* name; std::optional<DWORD> uac; HKEY layerRoot; const wchar_t* layers; bool upperCasePath, redirected; } cases[] = {
+    const struct Case { const char* name; std::optional<DWORD> uac; HKEY layerRoot; const wchar_t* layers; bool upperCasePath, redirected, outside = false; } cases[] = {
         {"UAC on", 1, nullptr, nullptr, false, true},
         {"UAC never set", std::nullopt, nullptr, nullptr, false, true},  // Windows counts it as on
         {"UAC off", 0, nullptr, nullptr, false, false},
         {"run as administrator by this user", 1, HKEY_CURRENT_USER, L"~ RUNASADMIN", false, false},
         {"run as administrator for all users", 1, HKEY_LOCAL_MACHINE, L"WINXPSP3 RUNASADMIN", true, false},
-        {"other compatibility settings only", 1, HKEY_CURRENT_USER, L"~ WINXPSP3 HIGHDPIAWARE", false, true}};
+        {"other compatibility settings only", 1, HKEY_CURRENT_USER, L"~ WINXPSP3 HIGHDPIAWARE", false, true},
+        {"a folder beside the program files", 1, nullptr, nullptr, false, false, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TestFolder game{programFiles, L"nadeshiro game "}, backups, backup;
+        TestFolder game{c.outside ? programFiles.substr(0, 3) : programFiles, c.outside ? programFiles.substr(3) + L" nadeshiro " : L"nadeshiro game "},
+            backups, backup;
         const std::wstring store = StoreFor(game.Path());
         std::wstring program = game / L"one.exe";
         if (c.upperCasePath) CharUpperW(program.data());
@@ -145,7 +101,7 @@ TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
         EXPECT_TRUE(RunHandler([&] { Restore(fields, backup.Path()); }));
         EXPECT_EQ(Read(store, {L"save01", L"save02"}), c.redirected ? "backup01store02" : "store01store02");
         EXPECT_EQ(Read(game.Path(), {L"save00", L"save01"}), c.redirected ? "game00game01" : "game00backup01");
-        EXPECT_EQ(ReportText(recorder), L"<no report>");
+        EXPECT_EQ(recorder.First(), L"<no report>");
         RemoveTree(store);
     }
 }
@@ -179,7 +135,7 @@ TEST_F(ReadOnlyGameFolder, RestoreMakesTheVirtualStoreAndWritesThere)
     EXPECT_EQ(ListFolder(store), (Names{L"save04"}));
     EXPECT_EQ(ListFolder(game), (Names{L"save02"}));
     EXPECT_EQ(Read(store, {L"save04"}), "backup04");
-    EXPECT_EQ(ReportText(recorder), L"<no report>");
+    EXPECT_EQ(recorder.First(), L"<no report>");
 }
 
 // The game run as administrator reads only its folder, which the tool cannot write: said so
@@ -188,9 +144,9 @@ TEST_F(ReadOnlyGameFolder, ARestoreForAGameRunAsAdministratorIsRefusedWithTheRea
 {
     RegistryValue layer(HKEY_CURRENT_USER, kLayers, game + L"\\one.exe", REG_SZ, Bytes(L"~ RUNASADMIN"));
     EXPECT_FALSE(RunHandler([&] { Restore(fields, backup.Path()); }));
-    EXPECT_PRED_FORMAT2(::testing::IsSubstring, std::wstring(L"実行時エラー '"), ReportText(recorder));
-    EXPECT_PRED_FORMAT2(::testing::IsSubstring, L"\r\n\r\n" + game + L"\r\n\r\n", ReportText(recorder));
-    EXPECT_PRED_FORMAT2(::testing::IsSubstring, std::wstring(platform::kGameRunsAsAdministratorNote), ReportText(recorder));
+    EXPECT_PRED_FORMAT2(::testing::IsSubstring, std::wstring(L"実行時エラー '"), recorder.First());
+    EXPECT_PRED_FORMAT2(::testing::IsSubstring, L"\r\n\r\n" + game + L"\r\n\r\n", recorder.First());
+    EXPECT_PRED_FORMAT2(::testing::IsSubstring, std::wstring(platform::kGameRunsAsAdministratorNote), recorder.First());
     EXPECT_FALSE(FolderExists(store));
     EXPECT_EQ(ListFolder(game), (Names{L"save02"}));
     EXPECT_EQ(Read(game, {L"save02"}), "readonly02");

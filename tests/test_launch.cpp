@@ -14,11 +14,6 @@ struct LaunchTest : ::testing::Test {
     Recorder recorder;
     void SetUp() override { SetEnvironmentVariableW(L"NADESHIRO_STANDIN_REPORT", report.c_str()); }
     void TearDown() override { SetEnvironmentVariableW(L"NADESHIRO_STANDIN_REPORT", nullptr); }
-    const std::wstring& ReportText() const
-    {
-        static const std::wstring none = L"<no report>";
-        return recorder.messages.empty() ? none : recorder.messages[0].prompt;
-    }
     // What the stand-in got: its arguments as Windows splits its command line, then its current folder.
     std::vector<std::wstring> Started()
     {
@@ -52,7 +47,7 @@ TEST_F(LaunchTest, TheGameStartsWholeInItsOwnFolderAndTheToolEnds)
         recorder.ends = 0;
         EXPECT_TRUE(RunHandler([&] { LaunchGame(c.folder); }));
         EXPECT_EQ(recorder.ends, 1);
-        EXPECT_EQ(ReportText(), L"<no report>");
+        EXPECT_EQ(recorder.First(), L"<no report>");
         EXPECT_EQ(Started(), (std::vector<std::wstring>{c.program, c.current}));
         for (int i = 0; i < 50 && !DeleteFileW(c.program.c_str()); ++i) Sleep(100);  // until the game has ended
     }
@@ -75,9 +70,9 @@ TEST_F(LaunchTest, AGameThatDoesNotStartIsReportedAndTheToolStays)
         EXPECT_FALSE(RunHandler([&] { LaunchGame(game.Path()); }));
         platform::sys::ArmFault({});
         EXPECT_EQ(recorder.ends, 0);
-        EXPECT_PRED_FORMAT2(::testing::IsSubstring, L"実行時エラー " + std::wstring(c.number), ReportText());
-        EXPECT_PRED_FORMAT2(::testing::IsSubstring, L"\r\n\r\n" + game / L"one.exe" + L"\r\n\r\n", ReportText());
-        EXPECT_PRED_FORMAT2(::testing::IsSubstring, c.code, ReportText());
+        EXPECT_PRED_FORMAT2(::testing::IsSubstring, L"実行時エラー " + std::wstring(c.number), recorder.First());
+        EXPECT_PRED_FORMAT2(::testing::IsSubstring, L"\r\n\r\n" + game / L"one.exe" + L"\r\n\r\n", recorder.First());
+        EXPECT_PRED_FORMAT2(::testing::IsSubstring, c.code, recorder.First());
         EXPECT_EQ(ReadBytes(report), "<missing>");  // nothing started
     }
 }

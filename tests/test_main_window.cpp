@@ -13,7 +13,6 @@
 #include "tests/window_test_support.h"
 #include "ui/main_window.h"
 #include "ui/memo_window.h"
-#include "ui/version_window.h"
 
 using namespace nadeshiro::ui;
 
@@ -30,7 +29,7 @@ protected:
         focusWhenShown = GetFocus();
         Pump();
     }
-    void TearDown() override { for (HWND open : {MemoForm().Window(), VersionForm().Window(), window}) DestroyWindow(open); }
+    void TearDown() override { for (HWND open : {MemoForm().Window(), window}) DestroyWindow(open); }
     HWND C(int id) { return Descendant(window, id); }
     void Send(int id, int code, HWND from) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, code), LPARAM(from)), Pump(); }
     // Picks a tab as a click on it does: the tab control tells the window.
@@ -72,17 +71,6 @@ protected:
     bool tabsLeftToDraw = false;  // when the window had been shown
     HWND focusWhenShown = nullptr;
 };
-
-TEST_F(MainWindowTest, StartsOnTheRestoreTabInTheGameFolder)
-{
-    EXPECT_EQ(TabCtrl_GetCurSel(C(IDC_SSTAB1)), 1);
-    EXPECT_EQ(ShownTab(), 1);
-    EXPECT_EQ(MainWindowFields().GameFolder, game.Path());
-    EXPECT_EQ(Dir1().Path(), game.Path());
-    EXPECT_EQ(Drive1().Drive().substr(0, 2), std::wstring(1, wchar_t(towlower(game.Path()[0]))) + L":");
-    EXPECT_EQ(Dir1().Entries().back().text, L"backups");  // the open folder's subfolders, sorted
-    EXPECT_EQ(recorder.messages.size(), 0u);
-}
 
 // The system's tab control, its pages in the tab's own background in the current visual style,
 // drawn whole when the window is shown: it takes the focus before, not after (which would draw
@@ -249,15 +237,8 @@ TEST_F(MainWindowTest, ANewBackUpShowsInTheFolderListInItsPlaceAndNothingElseCha
     EXPECT_EQ(recorder.messages.size(), 0u);
 }
 
-TEST_F(MainWindowTest, MenuItemsWorkAndADriveNotReadyBeepsWarnsAndKeepsTheFolderList)
+TEST_F(MainWindowTest, ADriveNotReadyBeepsWarnsAndKeepsTheFolderList)
 {
-    Send(IDM_VER, 0, nullptr);
-    HWND version = VersionForm().Window();
-    EXPECT_NE(version, nullptr);
-    Send(IDM_VER, 0, nullptr);
-    EXPECT_EQ(VersionForm().Window(), version);  // one version window
-    Send(IDM_END, 0, nullptr);
-    EXPECT_EQ(recorder.ends, 1);
     Send(IDC_DRIVE1, CBN_DROPDOWN, C(IDC_DRIVE1));
     EXPECT_EQ(recorder.messages.size(), 0u);  // opening the list names what answers, silently
     LRESULT index = SendMessageW(C(IDC_DRIVE1), CB_FINDSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(L"q:"));

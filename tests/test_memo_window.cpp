@@ -43,28 +43,6 @@ struct HighContrastOn {
     }
 };
 
-TEST(MemoWindow, LoadsWithItsCaptionLayoutAndTexts)
-{
-    TestFolder backup;
-    Show(backup.Path());
-    HWND window = MemoForm().Window();
-    EXPECT_EQ(WindowText(window), L"思い出（永遠はあるよ…僕のこと忘れないでね）");
-    const UINT dpi = WindowDpi(window);
-    RECT client;
-    GetClientRect(window, &client);
-    EXPECT_EQ(Describe(client), Describe({0, 0, TwipsToPixels(5655, dpi), TwipsToPixels(5490, dpi)}));
-    for (const ControlDesc& c : MemoForm().Description().controls) {
-        RECT want{TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi), 0, 0};
-        want.right = want.left + TwipsToPixels(c.width, dpi), want.bottom = want.top + TwipsToPixels(c.height, dpi);
-        EXPECT_EQ(Describe(RectInWindow(C(c.name))), Describe(want)) << Utf8(c.name);
-        EXPECT_EQ(WindowText(C(c.name)), c.caption) << Utf8(c.name);
-    }
-    EXPECT_EQ(WindowText(C(L"Label1(1)")), L"『このセーブデータでどんな思い出があるか記録しておくと』");
-    EXPECT_EQ(WindowText(C(L"Command2")), L"過去は振り返らないの");
-    EXPECT_EQ(WindowText(C(L"Text1")), L"");
-    DestroyWindow(window);
-}
-
 // The labels of the memo and version windows are blue (the version's last one black); in high
 // contrast every one of them takes the system's own text colour instead.
 TEST(MemoWindow, LabelsAreBlueUnlessTheSystemIsInHighContrast)

@@ -8,6 +8,7 @@
 #include "app/resource.h"
 #include "app/version.h"
 #include "tests/ui_automation.h"
+#include "tests/window_test_support.h"
 
 namespace {
 
@@ -39,13 +40,6 @@ std::wstring CaptionOf(HWND window)
     wchar_t text[512] = {};
     SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
     return text;
-}
-
-HWND Descendant(HWND window, int id)
-{
-    for (HWND c = GetWindow(window, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
-        if (HWND found = GetDlgCtrlID(c) == id ? c : Descendant(c, id)) return found;
-    return nullptr;
 }
 
 // The control identifiers of a window's children as its object gives them (0 for a tab page).
