@@ -4,7 +4,10 @@
 #include <oleacc.h>
 
 #include <new>
+#include <utility>
 
+#include "app/owned.h"
+#include "app/system_calls.h"
 #include "ui/window_layout.h"
 
 namespace nadeshiro::ui {
@@ -24,8 +27,7 @@ struct OleFunctions {
 template <typename F>
 void Resolve(F& function, const wchar_t* library, const char* name)
 {
-    HMODULE module = LoadLibraryW(library);
-    function = module != nullptr ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+    function = platform::sys::SystemFunction<F>(library, name);
 }
 
 const OleFunctions& Ole()
@@ -33,10 +35,9 @@ const OleFunctions& Ole()
     static const OleFunctions functions = [] {
         OleFunctions f;
         // COM carries the tool's objects to the reader's process; this is the user-interface
-        // thread, the only one there is.
-        decltype(&CoInitializeEx) coInitializeEx = nullptr;
-        Resolve(coInitializeEx, L"ole32.dll", "CoInitializeEx");
-        if (coInitializeEx != nullptr) coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        // thread, where every window lives.
+        if (auto initialise = platform::sys::SystemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx"))
+            initialise(nullptr, COINIT_APARTMENTTHREADED);
         Resolve(f.createStdAccessibleObject, L"oleacc.dll", "CreateStdAccessibleObject");
         Resolve(f.lresultFromObject, L"oleacc.dll", "LresultFromObject");
         Resolve(f.sysAllocStringLen, L"oleaut32.dll", "SysAllocStringLen");
@@ -85,8 +86,8 @@ ItemsOf ItemsOfClass(HWND control)
 // The system's accessible object of a control, with the tool's name and item texts.
 class Accessible final : public IAccessible, public IOleWindow {
 public:
-    Accessible(HWND control, IAccessible* system, const AccessibleText& text)
-        : control_(control), system_(system), text_(text), items_(ItemsOfClass(control))
+    Accessible(HWND control, ComPtr<IAccessible> system, const AccessibleText& text)
+        : control_(control), system_(std::move(system)), text_(text), items_(ItemsOfClass(control))
     {
         VARIANT self = Self(), role;
         Empty(&role);
@@ -199,12 +200,8 @@ public:
             *value = nullptr;
             HRESULT result = system_->get_accValue(child, value);
             // A drop-down list's value is its selected entry, which is its window text.
-            if ((FAILED(result) || *value == nullptr) && fillIn_ && IsSelf(child) && text_.role == ROLE_SYSTEM_COMBOBOX) {
-                int length = GetWindowTextLengthW(control_);
-                std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-                text.resize(static_cast<size_t>(GetWindowTextW(control_, text.data(), length + 1)));
-                return GiveText(text, value);
-            }
+            if ((FAILED(result) || *value == nullptr) && fillIn_ && IsSelf(child) && text_.role == ROLE_SYSTEM_COMBOBOX)
+                return GiveText(WindowText(control_), value);
             return result;
         });
     }
@@ -265,7 +262,7 @@ public:
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override { return system_->put_accValue(child, value); }
 
 private:
-    ~Accessible() { system_->Release(); }
+    ~Accessible() = default;
 
     static VARIANT Self()
     {
@@ -317,7 +314,7 @@ private:
 
     LONG references_ = 1;
     HWND control_;
-    IAccessible* system_;
+    ComPtr<IAccessible> system_;
     AccessibleText text_;
     ItemsOf items_;
     bool fillIn_ = false;
@@ -330,15 +327,12 @@ LRESULT AnswerGetObject(HWND control, WPARAM wParam, LPARAM lParam, const Access
     // The object identifier is a 32-bit value, sign-extended or not in a 64-bit lParam.
     if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT) return 0;
     if (!Ole().loaded) return 0;
-    IAccessible* system = nullptr;
-    if (FAILED(Ole().createStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&system))) ||
-        system == nullptr)
+    ComPtr<IAccessible> system;
+    if (FAILED(Ole().createStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(system.put()))) ||
+        system.get() == nullptr)
         return 0;
-    auto* wrapped = new (std::nothrow) Accessible(control, system, text);
-    if (wrapped == nullptr) {
-        system->Release();
-        return 0;
-    }
+    auto* wrapped = new (std::nothrow) Accessible(control, std::move(system), text);
+    if (wrapped == nullptr) return 0;
     // The result holds its own reference; a failure (COM not started on this thread) is 0.
     LRESULT result = Ole().lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(wrapped));
     wrapped->Release();

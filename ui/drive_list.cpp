@@ -2,30 +2,11 @@
 
 #include <cwctype>
 
+#include "app/platform.h"
+
 namespace nadeshiro::ui {
 
-namespace {
-
-std::wstring Root(wchar_t letter) { return {static_cast<wchar_t>(std::towupper(letter)), L':', L'\\'}; }
-
-}  // namespace
-
-DriveSource SystemDrives()
-{
-    DriveSource source;
-    source.logicalDrives = [] { return GetLogicalDrives(); };
-    source.driveType = [](wchar_t letter) { return GetDriveTypeW(Root(letter).c_str()); };
-    source.volumeName = [](wchar_t letter, std::wstring& name) {
-        wchar_t buffer[MAX_PATH + 1] = {};
-        // No "insert a disk" box from the system for a drive without a medium.
-        UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-        BOOL ok = GetVolumeInformationW(Root(letter).c_str(), buffer, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0);
-        SetErrorMode(oldMode);
-        name = ok ? buffer : L"";
-        return ok != FALSE;
-    };
-    return source;
-}
+DriveSource SystemDrives() { return {platform::Drives, platform::DriveType, platform::VolumeName}; }
 
 std::wstring DriveText(wchar_t letter, const std::wstring& volumeName)
 {

@@ -4,7 +4,6 @@
 #include <oleacc.h>
 #include <uxtheme.h>
 
-#include <algorithm>
 #include <utility>
 
 #include "app/handler.h"
@@ -16,8 +15,6 @@ namespace nadeshiro::ui {
 namespace {
 
 int g_openWindows = 0;  // the program ends when the last window of it closes
-
-constexpr wchar_t kProcedureProperty[] = L"Nadeshiro.ControlProcedure";  // a control's own procedure
 
 // A tab page: the controls of one tab stand on it. It is a dialog page, as the system's own
 // property pages are, so that it takes the tab control's background in the current visual
@@ -134,7 +131,7 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
     ++g_openWindows;
     try {
         // The window may have come up on a monitor of another DPI.
-        for (HFONT old : SetMetrics(WindowDpi(window_))) DeleteObject(old);
+        SetMetrics(WindowDpi(window_));
         FitWindow();
         // The current page's controls, and those on the window, are made now at their places;
         // another page's when it is first shown.
@@ -145,6 +142,9 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
             int page = desc_.controls[i].page;
             if (page == kOnWindow || page == desc_.firstPage) CreateControl(i);
         }
+        // The pages stand above the tab control, as the system lays tab pages: it goes beneath
+        // every other control. In the focus order, which goes round, it still leads.
+        if (tabControl_ != nullptr) SetWindowPos(tabControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         loading_ = false;
     } catch (...) {
         loading_ = false;
@@ -176,21 +176,14 @@ void Form::Show(int showCommand)
 
 // The window's DPI and its font at that DPI; gives back the fonts before, which the controls
 // may still use.
-std::vector<HFONT> Form::SetMetrics(UINT dpi)
+std::vector<Form::FontObject> Form::SetMetrics(UINT dpi)
 {
-    HFONT font = desc_.fontFace != nullptr ? CreateJapaneseFont(desc_.fontFace, desc_.fontPoints, dpi) : CreateInterfaceFont(dpi);
-    if (font == nullptr) RaiseLastError(desc_.className);
+    FontObject font(desc_.fontFace != nullptr ? CreateJapaneseFont(desc_.fontFace, desc_.fontPoints, dpi) : CreateInterfaceFont(dpi));
+    if (!font.valid()) RaiseLastError(desc_.className);
     dpi_ = dpi;
-    std::vector<HFONT> old = TakeFonts();
-    font_ = font;
+    std::vector<FontObject> old = std::exchange(smaller_, {});
+    old.push_back(std::exchange(font_, std::move(font)));
     return old;
-}
-
-std::vector<HFONT> Form::TakeFonts()
-{
-    std::vector<HFONT> fonts = std::exchange(smaller_, {});
-    if (font_ != nullptr) fonts.push_back(std::exchange(font_, nullptr));
-    return fonts;
 }
 
 // A caption wider than its control (in a face wider than the narrow Japanese interface face the
@@ -202,20 +195,23 @@ void Form::FitCaption(size_t i)
     ControlKind kind = desc_.controls[i].kind;
     if (kind != ControlKind::Label && kind != ControlKind::Button && kind != ControlKind::TabControl) return;
     LOGFONTW logFont{};
-    GetObjectW(font_, sizeof logFont, &logFont);
+    GetObjectW(font_.get(), sizeof logFont, &logFont);
     const LONG height = logFont.lfHeight < 0 ? -logFont.lfHeight : logFont.lfHeight, smallest = height * 7 / 10;
-    HFONT font = font_;
+    HFONT font = font_.get();
     for (LONG size = height;; --size) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (size <= smallest || CaptionOverreach(control, kind == ControlKind::Button, dpi_) <= 0) return;
         logFont.lfHeight = logFont.lfHeight < 0 ? -(size - 1) : size - 1;
         font = nullptr;
-        for (HFONT known : smaller_) {
+        for (const FontObject& known : smaller_) {
             LOGFONTW other{};
-            if (GetObjectW(known, sizeof other, &other) && other.lfHeight == logFont.lfHeight) font = known;
+            if (GetObjectW(known.get(), sizeof other, &other) && other.lfHeight == logFont.lfHeight) font = known.get();
         }
-        if (font == nullptr && (font = CreateFontIndirectW(&logFont)) == nullptr) return;
-        if (std::find(smaller_.begin(), smaller_.end(), font) == smaller_.end()) smaller_.push_back(font);
+        if (font != nullptr) continue;
+        FontObject made(CreateFontIndirectW(&logFont));
+        if (!made.valid()) return;
+        font = made.get();
+        smaller_.push_back(std::move(made));
     }
 }
 
@@ -240,8 +236,7 @@ RECT Form::PlaceOf(size_t i) const
 
 // The controls are made in the table's order, which is their focus order: the standard
 // dialog keyboard handling, and a screen reader, walk a window's controls in the order they
-// lie on it. A tab's page lies where its first control is in the table; the tab control
-// leads, and the pages lie beneath it (ShapeTabControl cuts their area out of it).
+// lie on it. A tab's page lies where its first control is in the table.
 void Form::CreateControl(size_t i)
 {
     const ControlDesc& desc = desc_.controls[i];
@@ -253,13 +248,9 @@ void Form::CreateControl(size_t i)
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance_, nullptr);
     if (control == nullptr) RaiseLastError(desc_.className);
     controls_[i] = control;
-    // The control answers through ControlProc first; the form and the control's own
-    // procedure ride on the control.
-    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    auto own = reinterpret_cast<HANDLE>(GetWindowLongPtrW(control, GWLP_WNDPROC));
-    if (!SetPropW(control, kProcedureProperty, own)) RaiseLastError(desc_.className);
-    SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc));
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // The control answers through ControlProc first.
+    if (!SetWindowSubclass(control, ControlProc, 0, reinterpret_cast<DWORD_PTR>(this))) RaiseLastError(desc_.className);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     if (desc.kind == ControlKind::TextBox || desc.kind == ControlKind::MultiLineTextBox)
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
     if (desc.kind != ControlKind::TabControl) {
@@ -276,7 +267,7 @@ void Form::CreateControl(size_t i)
     }
     SelectTab(desc_.firstPage);
     FitCaption(i);
-    ShapeTabControl();
+    FindPageArea();
 }
 
 // The tab page that holds entry i's control, made when it is not yet: shown when it is the
@@ -299,58 +290,44 @@ HWND Form::PageWindow(size_t i)
     SetWindowPos(page, nullptr, pageArea_.left, pageArea_.top, pageArea_.right - pageArea_.left, pageArea_.bottom - pageArea_.top,
                  SWP_NOZORDER | SWP_NOACTIVATE | (static_cast<int>(index) == current ? SWP_SHOWWINDOW : 0));
     // A window is made beneath the others on its parent: while the window is loaded, in the
-    // table's order; a page made later goes up to follow what comes before it in the table.
+    // table's order; a page made later goes up to follow what comes before it in the table
+    // (the tab control aside, which lies beneath them all).
     if (loading_) return page;
     for (size_t j = i; j-- > 0;) {
         int before = desc_.controls[j].page;
         HWND previous = before == kOnWindow ? controls_[j] : pages_[static_cast<size_t>(before)];
-        if (previous == nullptr || previous == page) continue;
+        if (previous == nullptr || previous == page || previous == tabControl_) continue;
         SetWindowPos(page, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         break;
     }
     return page;
 }
 
-// The tab control keeps its tabs and frame; the pages, beneath it in the window's order,
-// show through where it has been cut away.
-void Form::ShapeTabControl()
+// Where the pages lie, on the client area: the tab control's area within its tabs and frame.
+void Form::FindPageArea()
 {
-    RECT tab{};
-    GetWindowRect(tabControl_, &tab);
-    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tab), 2);
-    RECT area{0, 0, tab.right - tab.left, tab.bottom - tab.top};
-    SendMessageW(tabControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-    HRGN shape = CreateRectRgn(0, 0, tab.right - tab.left, tab.bottom - tab.top);
-    HRGN hole = CreateRectRgnIndirect(&area);
-    if (shape != nullptr && hole != nullptr && CombineRgn(shape, shape, hole, RGN_DIFF) != ERROR &&
-        SetWindowRgn(tabControl_, shape, TRUE))
-        shape = nullptr;  // the system's now
-    if (shape != nullptr) DeleteObject(shape);
-    if (hole != nullptr) DeleteObject(hole);
-    OffsetRect(&area, tab.left, tab.top);
-    pageArea_ = area;
+    GetWindowRect(tabControl_, &pageArea_);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&pageArea_), 2);
+    SendMessageW(tabControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pageArea_));
 }
 
 // A control answers a screen reader with its name from the table; everything else is the
 // control's own.
-LRESULT CALLBACK Form::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK Form::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR form)
 {
-    auto own = reinterpret_cast<WNDPROC>(GetPropW(control, kProcedureProperty));
-    if (own == nullptr) return DefWindowProcW(control, message, wParam, lParam);
     return Guarded<LRESULT>(0, [&]() -> LRESULT {
         if (message == WM_GETOBJECT) {
-            const auto* self = reinterpret_cast<const Form*>(GetWindowLongPtrW(control, GWLP_USERDATA));
-            if (const ControlDesc* desc = self != nullptr ? self->DescOf(control) : nullptr) {
+            const auto* self = reinterpret_cast<const Form*>(form);
+            if (const ControlDesc* desc = self->DescOf(control)) {
                 AccessibleText text{desc->accessibleName, RoleOf(desc->kind), nullptr};
                 for (const auto& [id, items] : self->described_)
                     if (id == desc->id) text.items = items;
                 if (LRESULT answer = AnswerGetObject(control, wParam, lParam, text)) return answer;
             }
         } else if (message == WM_NCDESTROY) {
-            SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
-            RemovePropW(control, kProcedureProperty);
+            RemoveWindowSubclass(control, ControlProc, 0);
         }
-        return CallWindowProcW(own, control, message, wParam, lParam);
+        return DefSubclassProc(control, message, wParam, lParam);
     });
 }
 
@@ -366,23 +343,22 @@ void Form::DescribeItems(int id, const AccessibleItems* items)
 
 void Form::LayOut(UINT dpi)
 {
-    std::vector<HFONT> old = SetMetrics(dpi);
+    std::vector<FontObject> old = SetMetrics(dpi);  // the controls' fonts until they have the new ones
     FitWindow();
     for (size_t i = 0; i < controls_.size(); ++i) {
         if (controls_[i] == nullptr) continue;
         RECT place = PlaceOf(i);
-        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         SetWindowPos(controls_[i], nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         FitCaption(i);
         if (controls_[i] != tabControl_) continue;
-        ShapeTabControl();
+        FindPageArea();
         for (HWND page : pages_)
             if (page != nullptr)
                 SetWindowPos(page, nullptr, pageArea_.left, pageArea_.top, pageArea_.right - pageArea_.left,
                              pageArea_.bottom - pageArea_.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    for (HFONT font : old) DeleteObject(font);
     InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -498,7 +474,8 @@ LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_NCDESTROY:
         if (window != window_) break;
-        for (HFONT font : TakeFonts()) DeleteObject(font);
+        font_.reset();
+        smaller_.clear();
         window_ = tabControl_ = lastFocus_ = nullptr;
         controls_.clear();
         pages_.clear();

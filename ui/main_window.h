@@ -18,6 +18,10 @@ inline const wchar_t kDriveNotReadyMessage[] = L"デバイスが準備されて�
 // made or loaded; the failure has been reported.
 HWND CreateMainWindow(HINSTANCE instance, int showCommand);
 
+// The drive and folder lists are filled a moment after the window is shown, once the drives
+// and the game folder have been read; this waits for them and fills the lists now.
+void FillStartLists();
+
 // The window's form, fields and lists.
 Form& MainForm();
 MainFields& MainWindowFields();

@@ -5,17 +5,13 @@
 #include <vector>
 
 #include "app/handler.h"
+#include "app/owned.h"
+#include "app/system_calls.h"
 
 namespace nadeshiro::ui {
 
 namespace {
 
-template <typename F>
-F UserFunction(const char* name)
-{
-    static HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
-}
 
 // The font enumeration callbacks: 0 ends the listing.
 int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
@@ -38,13 +34,11 @@ int CALLBACK AnyFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM res
 // Whether face exists with the Japanese character set.
 bool HasJapaneseFace(const wchar_t* face)
 {
-    HDC dc = GetDC(nullptr);
     LOGFONTW query{};
     query.lfCharSet = SHIFTJIS_CHARSET;
     lstrcpynW(query.lfFaceName, face, LF_FACESIZE);
     bool found = false;
-    EnumFontFamiliesExW(dc, &query, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
+    EnumFontFamiliesExW(WindowDc(nullptr).get(), &query, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 
@@ -81,11 +75,9 @@ std::wstring FindJapaneseFace(const wchar_t* face)
     for (const wchar_t* candidate : kOthers)
         if (HasJapaneseFace(candidate)) return candidate;
     std::wstring any;
-    HDC dc = GetDC(nullptr);
     LOGFONTW query{};
     query.lfCharSet = SHIFTJIS_CHARSET;
-    EnumFontFamiliesExW(dc, &query, AnyFace, reinterpret_cast<LPARAM>(&any), 0);
-    ReleaseDC(nullptr, dc);
+    EnumFontFamiliesExW(WindowDc(nullptr).get(), &query, AnyFace, reinterpret_cast<LPARAM>(&any), 0);
     return any.empty() && face != nullptr ? std::wstring(face) : any;
 }
 
@@ -105,14 +97,10 @@ UINT WindowDpi(HWND window)
 {
     static const DpiFunctions system = [] {
         DpiFunctions found;
-        found.forWindow = UserFunction<DpiFunctions::ForWindowFn>("GetDpiForWindow");
+        found.forWindow = platform::sys::SystemFunction<DpiFunctions::ForWindowFn>(L"user32.dll", "GetDpiForWindow");
         // Windows 8.1 has no DPI per window, but one per monitor.
-        if (found.forWindow == nullptr) {
-            HMODULE shcore = LoadLibraryW(L"shcore.dll");
-            if (shcore != nullptr)
-                found.forMonitor = reinterpret_cast<DpiFunctions::ForMonitorFn>(
-                    reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
-        }
+        if (found.forWindow == nullptr)
+            found.forMonitor = platform::sys::SystemFunction<DpiFunctions::ForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
         return found;
     }();
     return WindowDpi(window, system);
@@ -130,9 +118,7 @@ UINT WindowDpi(HWND window, const DpiFunctions& functions)
         if (monitor != nullptr && SUCCEEDED(functions.forMonitor(monitor, 0 /* effective DPI */, &x, &y)) && y != 0)
             return y;
     }
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    int dpi = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
@@ -140,7 +126,7 @@ SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bo
 {
     RECT r{0, 0, TwipsToPixels(clientWidth, dpi), TwipsToPixels(clientHeight, dpi)};
     using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-    static auto adjustForDpi = UserFunction<AdjustFn>("AdjustWindowRectExForDpi");
+    static auto adjustForDpi = platform::sys::SystemFunction<AdjustFn>(L"user32.dll", "AdjustWindowRectExForDpi");
     if (adjustForDpi == nullptr || !adjustForDpi(&r, style, hasMenu, exStyle, dpi))
         AdjustWindowRectEx(&r, style, hasMenu, exStyle);
     return SIZE{r.right - r.left, r.bottom - r.top};
@@ -173,7 +159,7 @@ HFONT CreateInterfaceFont(UINT dpi)
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     using ForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-    static auto forDpi = UserFunction<ForDpiFn>("SystemParametersInfoForDpi");
+    static auto forDpi = platform::sys::SystemFunction<ForDpiFn>(L"user32.dll", "SystemParametersInfoForDpi");
     if (forDpi == nullptr || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
         metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(WindowDpi(nullptr)));
@@ -213,12 +199,10 @@ int CaptionOverreach(HWND control, bool button, UINT dpi)
     }
     std::wstring caption = WindowText(control);
     if (caption.empty()) return 0;
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    WindowDc dc(control);
+    Selected font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &size);
     return size.cx - (client.right - (button ? ScalePixels(8, dpi) : 0));
 }
 
@@ -236,14 +220,14 @@ bool HighContrast()
 void EnablePerMonitorDpi()
 {
     using SetContextFn = BOOL(WINAPI*)(HANDLE);
-    static auto setContext = UserFunction<SetContextFn>("SetProcessDpiAwarenessContext");
+    static auto setContext = platform::sys::SystemFunction<SetContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext");
     if (setContext != nullptr) {
         // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, then the first per-monitor version.
         if (setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) return;
         if (setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3)))) return;
     }
     using SetAwareFn = BOOL(WINAPI*)();
-    static auto setAware = UserFunction<SetAwareFn>("SetProcessDPIAware");
+    static auto setAware = platform::sys::SystemFunction<SetAwareFn>(L"user32.dll", "SetProcessDPIAware");
     if (setAware != nullptr) setAware();
 }
 
