@@ -13,7 +13,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     if (nadeshiro::ui::CreateMainWindow(instance, showCommand) == nullptr) return 1;
 
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    for (;;) {
+        // The window is shown and waits for input: what start-up leaves until then begins.
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) nadeshiro::ui::BeginStartReading();
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
         if (nadeshiro::ui::PreTranslate(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

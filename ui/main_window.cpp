@@ -85,8 +85,8 @@ HMENU CreateMainMenu()
 constexpr UINT WM_NADESHIRO_READ = WM_APP + 2;
 
 // The drives and the game folder for the lists at start, read from the disk on a thread of
-// their own once the window is shown, so that nothing waits on a slow drive (where the system
-// gives no thread, at once); the window is told when they are in. What could not be read is
+// their own once the window has been shown and waits for input, so that nothing waits on a
+// slow drive (where the system gives no thread, at once); the window is told when they are in. What could not be read is
 // kept to be reported when the lists are filled.
 class StartReading {
 public:
@@ -136,12 +136,14 @@ private:
     Handle thread_;
 };
 
-std::unique_ptr<StartReading> g_reading;  // until the lists are filled
+bool g_readingDue = false;                // from the window's load until the reading begins
+std::unique_ptr<StartReading> g_reading;  // then until the lists are filled
 
 // Form_Load: the game folder is the current folder when the tool starts (taken before the
 // window is made); the drive and folder lists start on it, once it has been read.
 void Form_Load()
 {
+    BeginStartReading();
     std::unique_ptr<StartReading> reading = std::move(g_reading);
     if (reading == nullptr) return;
     reading->Wait();
@@ -280,10 +282,15 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
         g_form.DescribeItems(IDC_DIR1, &g_dir1);
         g_dir1.SetMetrics(g_form.Dpi(), g_form.Font());
         g_form.Show(showCommand);
-        g_reading = std::make_unique<StartReading>(g_fields.GameFolder, window);
+        g_readingDue = true;
     });
     if (!loaded && g_form.Window() != nullptr) DestroyWindow(g_form.Window());
     return g_form.Window();
+}
+
+void BeginStartReading()
+{
+    if (std::exchange(g_readingDue, false)) g_reading = std::make_unique<StartReading>(g_fields.GameFolder, g_form.Window());
 }
 
 void FillStartLists() { RunHandler(Form_Load); }
