@@ -1,5 +1,6 @@
 // The program's entry: the main window is created and loaded (which records the game
-// folder), then the tool reacts to its windows until the last one closes.
+// folder), then the tool reacts to its windows until the last one closes. Its manifest makes
+// it aware of each monitor's DPI.
 #include <windows.h>
 
 #include "ui/main_window.h"
@@ -9,7 +10,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
     // No "insert a disk" box from the system: a drive that is not ready is the tool's to report.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    nadeshiro::ui::EnablePerMonitorDpi();
     if (nadeshiro::ui::CreateMainWindow(instance, showCommand) == nullptr) return 1;
 
     MSG message;

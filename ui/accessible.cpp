@@ -14,6 +14,8 @@ namespace nadeshiro::ui {
 
 namespace {
 
+using platform::sys::SystemFunction;
+
 // Screen readers are few beside players: the system's accessibility and automation libraries
 // are loaded when a reader first asks, not at every start of the tool.
 struct OleFunctions {
@@ -24,24 +26,18 @@ struct OleFunctions {
     bool loaded = false;
 };
 
-template <typename F>
-void Resolve(F& function, const wchar_t* library, const char* name)
-{
-    function = platform::sys::SystemFunction<F>(library, name);
-}
-
 const OleFunctions& Ole()
 {
     static const OleFunctions functions = [] {
         OleFunctions f;
         // COM carries the tool's objects to the reader's process; this is the user-interface
         // thread, where every window lives.
-        if (auto initialise = platform::sys::SystemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx"))
+        if (auto initialise = SystemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx"))
             initialise(nullptr, COINIT_APARTMENTTHREADED);
-        Resolve(f.createStdAccessibleObject, L"oleacc.dll", "CreateStdAccessibleObject");
-        Resolve(f.lresultFromObject, L"oleacc.dll", "LresultFromObject");
-        Resolve(f.sysAllocStringLen, L"oleaut32.dll", "SysAllocStringLen");
-        Resolve(f.variantClear, L"oleaut32.dll", "VariantClear");
+        f.createStdAccessibleObject = SystemFunction<decltype(f.createStdAccessibleObject)>(L"oleacc.dll", "CreateStdAccessibleObject");
+        f.lresultFromObject = SystemFunction<decltype(f.lresultFromObject)>(L"oleacc.dll", "LresultFromObject");
+        f.sysAllocStringLen = SystemFunction<decltype(f.sysAllocStringLen)>(L"oleaut32.dll", "SysAllocStringLen");
+        f.variantClear = SystemFunction<decltype(f.variantClear)>(L"oleaut32.dll", "VariantClear");
         f.loaded = f.createStdAccessibleObject && f.lresultFromObject && f.sysAllocStringLen && f.variantClear;
         return f;
     }();
@@ -74,20 +70,17 @@ HRESULT GiveText(const std::wstring& text, BSTR* out)
 
 enum class ItemsOf { None, ListBox, TabControl };
 
-ItemsOf ItemsOfClass(HWND control)
+// Whose items a control of this role has: a list box's, a tab control's, or none.
+ItemsOf ItemsOfRole(long role)
 {
-    wchar_t name[32] = {};
-    GetClassNameW(control, name, 32);
-    if (lstrcmpiW(name, L"ListBox") == 0) return ItemsOf::ListBox;
-    if (lstrcmpiW(name, WC_TABCONTROLW) == 0) return ItemsOf::TabControl;
-    return ItemsOf::None;
+    return role == ROLE_SYSTEM_LIST ? ItemsOf::ListBox : role == ROLE_SYSTEM_PAGETABLIST ? ItemsOf::TabControl : ItemsOf::None;
 }
 
 // The system's accessible object of a control, with the tool's name and item texts.
 class Accessible final : public IAccessible, public IOleWindow {
 public:
     Accessible(HWND control, ComPtr<IAccessible> system, const AccessibleText& text)
-        : control_(control), system_(std::move(system)), text_(text), items_(ItemsOfClass(control))
+        : control_(control), system_(std::move(system)), text_(text), items_(ItemsOfRole(text.role))
     {
         VARIANT self = Self(), role;
         Empty(&role);

@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "app/platform.h"
+#include "ui/window_layout.h"
 
 namespace nadeshiro::ui {
 
@@ -65,16 +66,8 @@ void DriveList::FillLaterNames()
     SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
-std::wstring DriveList::Drive() const
-{
-    int index = static_cast<int>(SendMessageW(combo_, CB_GETCURSEL, 0, 0));
-    if (index < 0) return {};
-    int length = static_cast<int>(SendMessageW(combo_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0));
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    SendMessageW(combo_, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(wcslen(text.c_str()));
-    return text;
-}
+// A drop-down list's window text is its selected entry.
+std::wstring DriveList::Drive() const { return WindowText(combo_); }
 
 bool DriveList::TakeChange()
 {

@@ -97,13 +97,6 @@ long RoleOf(ControlKind kind)
     return ROLE_SYSTEM_CLIENT;
 }
 
-bool IsButton(HWND control)
-{
-    wchar_t name[16] = {};
-    GetClassNameW(control, name, 16);
-    return lstrcmpiW(name, L"Button") == 0;
-}
-
 }  // namespace
 
 HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
@@ -427,11 +420,12 @@ LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
-    case WM_COMMAND:
+    case WM_COMMAND: {
         // Enter, which the dialog handling sends as IDOK, presses the focused button.
-        if (LOWORD(wParam) == IDOK && IsChild(window, GetFocus()) && IsButton(GetFocus()))
-            SendMessageW(GetFocus(), BM_CLICK, 0, 0);
+        const ControlDesc* focused = LOWORD(wParam) == IDOK ? DescOf(GetFocus()) : nullptr;
+        if (focused != nullptr && focused->kind == ControlKind::Button) SendMessageW(GetFocus(), BM_CLICK, 0, 0);
         return 0;
+    }
     case WM_NEXTDLGCTL:
         // Tab in a multi-line text box, which asks its parent to move the focus on.
         if (lParam == 0)

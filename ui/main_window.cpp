@@ -86,8 +86,8 @@ constexpr UINT WM_NADESHIRO_READ = WM_APP + 2;
 
 // The drives and the game folder for the lists at start, read from the disk on a thread of
 // their own once the window has been shown and waits for input, so that nothing waits on a
-// slow drive (where the system gives no thread, at once); the window is told when they are in. What could not be read is
-// kept to be reported when the lists are filled.
+// slow drive (where the system gives no thread, at once); the window is told when they are
+// in. What could not be read is kept to be reported when the lists are filled.
 class StartReading {
 public:
     StartReading(std::wstring gameFolder, HWND window) : gameFolder_(std::move(gameFolder)), window_(window)

@@ -217,20 +217,6 @@ bool HighContrast()
     return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) && (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
 
-void EnablePerMonitorDpi()
-{
-    using SetContextFn = BOOL(WINAPI*)(HANDLE);
-    static auto setContext = platform::sys::SystemFunction<SetContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext");
-    if (setContext != nullptr) {
-        // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, then the first per-monitor version.
-        if (setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) return;
-        if (setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3)))) return;
-    }
-    using SetAwareFn = BOOL(WINAPI*)();
-    static auto setAware = platform::sys::SystemFunction<SetAwareFn>(L"user32.dll", "SetProcessDPIAware");
-    if (setAware != nullptr) setAware();
-}
-
 std::wstring WindowText(HWND window)
 {
     int length = GetWindowTextLengthW(window);

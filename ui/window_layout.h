@@ -57,9 +57,6 @@ bool HighContrast();
 // it on (Wine answers that it has no high contrast).
 void AssumeHighContrast(bool on);
 
-// Per-monitor DPI support, where the system has it.
-void EnablePerMonitorDpi();
-
 std::wstring WindowText(HWND window);
 // The caption of a tab control's tab.
 std::wstring TabCaption(HWND tabControl, int index);
