@@ -1,6 +1,7 @@
 // What the tool holds of Windows, each released by its owner when the owner goes, also when a
 // failing step raises: kernel handles (files, processes, threads), find handles, registry
-// keys, GDI objects, device contexts, objects selected into a device context, COM objects.
+// keys, GDI objects, device contexts, objects selected into a device context, menus, COM
+// objects.
 #pragma once
 
 #include <windows.h>
@@ -56,6 +57,9 @@ struct CloseRegistryKey {
 struct DeleteGdiObject {
     void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
 };
+struct DestroyMenuHandle {
+    void operator()(HMENU menu) const noexcept { DestroyMenu(menu); }
+};
 struct DeleteMemoryDc {
     void operator()(HDC dc) const noexcept { DeleteDC(dc); }
 };
@@ -66,6 +70,7 @@ using RegistryKey = Owned<HKEY, CloseRegistryKey>;
 template <typename G>
 using GdiObject = Owned<G, DeleteGdiObject>;
 using MemoryDc = Owned<HDC, DeleteMemoryDc>;
+using Menu = Owned<HMENU, DestroyMenuHandle>;
 
 // A window's device context, from GetDC (the screen's for nullptr) until the owner goes.
 class WindowDc {

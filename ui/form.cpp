@@ -99,12 +99,9 @@ long RoleOf(ControlKind kind)
 
 }  // namespace
 
-HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
+HWND Form::Load(HINSTANCE instance, WNDPROC procedure, Menu menu)
 {
-    if (window_ != nullptr) {
-        if (menu != nullptr) DestroyMenu(menu);
-        return window_;
-    }
+    if (window_ != nullptr) return window_;
     if (instance == nullptr) instance = GetModuleHandleW(nullptr);
     instance_ = instance;
     Register(instance, desc_.className, procedure, true);
@@ -113,14 +110,11 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
         InitCommonControlsEx(&classes);
     }
     UINT dpi = WindowDpi(nullptr);
-    SIZE outer = OuterSize(desc_.clientWidth, desc_.clientHeight, desc_.style, 0, menu != nullptr, dpi);
+    SIZE outer = OuterSize(desc_.clientWidth, desc_.clientHeight, desc_.style, 0, menu.valid(), dpi);
     window_ = CreateWindowExW(0, desc_.className, desc_.caption, desc_.style, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
-                              outer.cy, nullptr, menu, instance, nullptr);
-    if (window_ == nullptr) {
-        DWORD code = GetLastError();
-        if (menu != nullptr) DestroyMenu(menu);
-        RaiseSystemError(code, desc_.className);
-    }
+                              outer.cy, nullptr, menu.get(), instance, nullptr);
+    if (window_ == nullptr) RaiseLastError(desc_.className);
+    menu.release();  // the window's now
     ++g_openWindows;
     try {
         // The window may have come up on a monitor of another DPI.

@@ -59,7 +59,7 @@ public:
 
     // Makes the window, hidden, with its controls, when it is not loaded. Raises when it
     // cannot be made.
-    HWND Load(HINSTANCE instance, WNDPROC procedure, HMENU menu = nullptr);
+    HWND Load(HINSTANCE instance, WNDPROC procedure, Menu menu = Menu());
     // Shows the loaded window and brings it to the front; a window loaded afresh gives the
     // focus to its first control that takes it.
     void Show(int showCommand = SW_SHOWNORMAL);

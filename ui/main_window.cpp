@@ -274,7 +274,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
 {
     bool loaded = RunHandler([&] {
         g_fields.GameFolder = platform::CurrentDirectory();
-        HWND window = g_form.Load(instance, MainWindowProc, CreateMainMenu());
+        HWND window = g_form.Load(instance, MainWindowProc, Menu(CreateMainMenu()));
         platform::SetMessageOwner(window);
         g_banner.reset(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
         g_drive1.Attach(Control(IDC_DRIVE1));
