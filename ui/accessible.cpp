@@ -44,8 +44,6 @@ const OleFunctions& Ole()
     return functions;
 }
 
-void Empty(VARIANT* value) { value->vt = VT_EMPTY; }
-
 // The failure boundary of a COM method called by a screen reader, often from another
 // process: a failure is answered as an HRESULT to the caller, never thrown into the
 // system's frames, and no message box stops the reader's call.
@@ -68,22 +66,20 @@ HRESULT GiveText(const std::wstring& text, BSTR* out)
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
+// Whose items a control has: a list box's, a tab control's, or none.
 enum class ItemsOf { None, ListBox, TabControl };
-
-// Whose items a control of this role has: a list box's, a tab control's, or none.
-ItemsOf ItemsOfRole(long role)
-{
-    return role == ROLE_SYSTEM_LIST ? ItemsOf::ListBox : role == ROLE_SYSTEM_PAGETABLIST ? ItemsOf::TabControl : ItemsOf::None;
-}
 
 // The system's accessible object of a control, with the tool's name and item texts.
 class Accessible final : public IAccessible, public IOleWindow {
 public:
     Accessible(HWND control, ComPtr<IAccessible> system, const AccessibleText& text)
-        : control_(control), system_(std::move(system)), text_(text), items_(ItemsOfRole(text.role))
+        : control_(control), system_(std::move(system)), text_(text)
     {
-        VARIANT self = Self(), role;
-        Empty(&role);
+        if (text.role == ROLE_SYSTEM_LIST) items_ = ItemsOf::ListBox;
+        if (text.role == ROLE_SYSTEM_PAGETABLIST) items_ = ItemsOf::TabControl;
+        VARIANT self{}, role{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
         // The system knows the control only as a plain client area: the control's standard
         // role, and its items, are filled in here.
         fillIn_ = text.role != ROLE_SYSTEM_CLIENT && SUCCEEDED(system_->get_accRole(self, &role)) &&
@@ -164,7 +160,6 @@ public:
         if (!fillIn_ || role == nullptr) return system_->get_accRole(child, role);
         bool self = IsSelf(child);
         if (!self && ItemIndex(child) < 0) return system_->get_accRole(child, role);
-        Empty(role);
         role->vt = VT_I4;
         role->lVal = self ? text_.role : (items_ == ItemsOf::TabControl ? ROLE_SYSTEM_PAGETAB : ROLE_SYSTEM_LISTITEM);
         return S_OK;
@@ -181,7 +176,6 @@ public:
         RECT item{}, client{}, seen{};
         GetClientRect(control_, &client);
         if (!ItemRect(index, &item) || !IntersectRect(&seen, &item, &client)) flags |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
-        Empty(state);
         state->vt = VT_I4;
         state->lVal = flags;
         return S_OK;
@@ -257,19 +251,10 @@ public:
 private:
     ~Accessible() = default;
 
-    static VARIANT Self()
-    {
-        VARIANT self;
-        Empty(&self);
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
-        return self;
-    }
     static bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
     int ItemCount() const
     {
-        if (!IsWindow(control_)) return 0;
         LRESULT count = 0;
         if (items_ == ItemsOf::ListBox) count = SendMessageW(control_, LB_GETCOUNT, 0, 0);
         if (items_ == ItemsOf::TabControl) count = SendMessageW(control_, TCM_GETITEMCOUNT, 0, 0);
@@ -309,7 +294,7 @@ private:
     HWND control_;
     ComPtr<IAccessible> system_;
     AccessibleText text_;
-    ItemsOf items_;
+    ItemsOf items_ = ItemsOf::None;
     bool fillIn_ = false;
 };
 

@@ -84,22 +84,16 @@ std::vector<FolderEntry> FolderEntries(const std::wstring& path, const std::vect
 // The order of the subfolders in the list.
 bool ListedBefore(const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; }
 
-std::wstring FolderPathFor(const std::wstring& path)
-{
-    std::wstring asked = path;
-    // A drive value: its letter and colon name the drive's current folder.
-    if (asked.size() >= 2 && asked[1] == L':' && (asked.size() == 2 || asked[2] == L' ')) asked = asked.substr(0, 2);
-    std::wstring full = platform::FullPath(asked);
-    if (full.empty()) RaiseLastError(path);
-    if (full.size() >= 2 && full[1] == L':') full[0] = static_cast<wchar_t>(std::towupper(full[0]));
-    return full;
-}
-
 }  // namespace
 
 FolderView ReadFolder(const std::wstring& path)
 {
-    FolderView folder{FolderPathFor(path), {}};
+    std::wstring asked = path;
+    // A drive value: its letter and colon name the drive's current folder.
+    if (asked.size() >= 2 && asked[1] == L':' && (asked.size() == 2 || asked[2] == L' ')) asked = asked.substr(0, 2);
+    FolderView folder{platform::FullPath(asked), {}};
+    if (folder.path.empty()) RaiseLastError(path);
+    if (folder.path.size() >= 2 && folder.path[1] == L':') folder.path[0] = static_cast<wchar_t>(std::towupper(folder.path[0]));
     folder.subfolders = platform::Subfolders(folder.path);
     std::sort(folder.subfolders.begin(), folder.subfolders.end(), ListedBefore);
     return folder;
@@ -114,10 +108,8 @@ void FolderList::Show(const FolderView& folder)
     if (list_ == nullptr) return;
     SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-    for (size_t i = 0; i < entries_.size(); ++i) {
-        SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries_[i].text.c_str()));
-        SendMessageW(list_, LB_SETITEMDATA, i, static_cast<LPARAM>(i));
-    }
+    for (const FolderEntry& entry : entries_)
+        SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
     SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(openIndex), 0);
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);

@@ -37,7 +37,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     });
 }
 
-void Register(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool withIcon)
+void Register(HINSTANCE instance, const wchar_t* name, WNDPROC procedure)
 {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -45,7 +45,6 @@ void Register(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool w
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     for (bool small : {false, true}) {
-        if (!withIcon) break;
         auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NADESHIRO), IMAGE_ICON,
                                                   GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON),
                                                   GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON), 0));
@@ -57,44 +56,33 @@ void Register(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool w
     if (RegisterClassExW(&windowClass) == 0) RaiseLastError(name);
 }
 
+// What a control of this kind is made as, and the role that the system's own objects give it.
 struct KindStyle {
     const wchar_t* windowClass;
     DWORD style;
     DWORD exStyle;
+    long role;
 };
 
 KindStyle StyleOf(ControlKind kind)
 {
     switch (kind) {
-    case ControlKind::Label: return {L"Static", SS_LEFT | SS_NOPREFIX, 0};
-    case ControlKind::TextBox: return {L"Edit", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::Label: return {L"Static", SS_LEFT | SS_NOPREFIX, 0, ROLE_SYSTEM_STATICTEXT};
+    case ControlKind::TextBox: return {L"Edit", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ROLE_SYSTEM_TEXT};
     case ControlKind::MultiLineTextBox:
         return {L"Edit", WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL,
-                WS_EX_CLIENTEDGE};
-    case ControlKind::Button: return {L"Button", WS_TABSTOP | BS_PUSHBUTTON, 0};
-    case ControlKind::DriveList: return {L"ComboBox", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0};
+                WS_EX_CLIENTEDGE, ROLE_SYSTEM_TEXT};
+    case ControlKind::Button: return {L"Button", WS_TABSTOP | BS_PUSHBUTTON, 0, ROLE_SYSTEM_PUSHBUTTON};
+    case ControlKind::DriveList:
+        return {L"ComboBox", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0, ROLE_SYSTEM_COMBOBOX};
     case ControlKind::FolderList:
         return {L"ListBox",
                 WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                WS_EX_CLIENTEDGE};
-    case ControlKind::TabControl: return {WC_TABCONTROLW, WS_TABSTOP | TCS_SINGLELINE | TCS_TABS | TCS_FOCUSONBUTTONDOWN, 0};
+                WS_EX_CLIENTEDGE, ROLE_SYSTEM_LIST};
+    case ControlKind::TabControl:
+        return {WC_TABCONTROLW, WS_TABSTOP | TCS_SINGLELINE | TCS_TABS | TCS_FOCUSONBUTTONDOWN, 0, ROLE_SYSTEM_PAGETABLIST};
     }
-    return {L"Static", 0, 0};
-}
-
-// The role that the system's own objects give a control of this kind.
-long RoleOf(ControlKind kind)
-{
-    switch (kind) {
-    case ControlKind::Label: return ROLE_SYSTEM_STATICTEXT;
-    case ControlKind::TextBox:
-    case ControlKind::MultiLineTextBox: return ROLE_SYSTEM_TEXT;
-    case ControlKind::Button: return ROLE_SYSTEM_PUSHBUTTON;
-    case ControlKind::DriveList: return ROLE_SYSTEM_COMBOBOX;
-    case ControlKind::FolderList: return ROLE_SYSTEM_LIST;
-    case ControlKind::TabControl: return ROLE_SYSTEM_PAGETABLIST;
-    }
-    return ROLE_SYSTEM_CLIENT;
+    return {L"Static", 0, 0, ROLE_SYSTEM_CLIENT};
 }
 
 }  // namespace
@@ -104,7 +92,7 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, Menu menu)
     if (window_ != nullptr) return window_;
     if (instance == nullptr) instance = GetModuleHandleW(nullptr);
     instance_ = instance;
-    Register(instance, desc_.className, procedure, true);
+    Register(instance, desc_.className, procedure);
     if (!desc_.pages.empty()) {
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES};
         InitCommonControlsEx(&classes);
@@ -306,7 +294,7 @@ LRESULT CALLBACK Form::ControlProc(HWND control, UINT message, WPARAM wParam, LP
         if (message == WM_GETOBJECT) {
             const auto* self = reinterpret_cast<const Form*>(form);
             if (const ControlDesc* desc = self->DescOf(control)) {
-                AccessibleText text{desc->accessibleName, RoleOf(desc->kind), nullptr};
+                AccessibleText text{desc->accessibleName, StyleOf(desc->kind).role, nullptr};
                 for (const auto& [id, items] : self->described_)
                     if (id == desc->id) text.items = items;
                 if (LRESULT answer = AnswerGetObject(control, wParam, lParam, text)) return answer;
@@ -467,10 +455,7 @@ LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         window_ = tabControl_ = lastFocus_ = nullptr;
         controls_.clear();
         pages_.clear();
-        if (--g_openWindows <= 0) {
-            g_openWindows = 0;
-            PostQuitMessage(0);
-        }
+        if (--g_openWindows == 0) PostQuitMessage(0);
         break;
     default:
         break;

@@ -23,7 +23,6 @@ using K = ControlKind;
 
 const wchar_t* const kTabCaptions[] = {L"セーブデータを退避", L"退避データを復元", L"思い出を読む"};
 
-constexpr COLORREF kDefaultColour = CLR_INVALID;  // the labels' text colour is the system's
 constexpr int kBackUpPage = 0, kRestorePage = 1, kMemoPage = 2;
 
 // In focus order. The tabs' controls are placed from the tab control's corner.
@@ -32,19 +31,19 @@ const ControlDesc kControls[] = {
     {L"Drive1", IDC_DRIVE1, K::DriveList, L"", L"ドライブ", 120, 960, 2055, 300},
     {L"Dir1", IDC_DIR1, K::FolderList, L"", L"フォルダ", 120, 1320, 2055, 2190},
     // First tab: back up.
-    {L"tab1_label1(0)", IDC_TAB1_LABEL1_0, K::Label, L"『あのね』", nullptr, 240, 480, 1215, 255, kBackUpPage, kDefaultColour},
-    {L"tab1_label1(1)", IDC_TAB1_LABEL1_1, K::Label, L"『ゲーム中のセーブデータを指定したフォルダの直下に』", nullptr, 240, 720, 5295, 255, kBackUpPage, kDefaultColour},
+    {L"tab1_label1(0)", IDC_TAB1_LABEL1_0, K::Label, L"『あのね』", nullptr, 240, 480, 1215, 255, kBackUpPage},
+    {L"tab1_label1(1)", IDC_TAB1_LABEL1_1, K::Label, L"『ゲーム中のセーブデータを指定したフォルダの直下に』", nullptr, 240, 720, 5295, 255, kBackUpPage},
     {L"Text1", IDC_TEXT1, K::TextBox, L"", L"新しいフォルダの名前", 240, 1080, 2415, 270, kBackUpPage},
-    {L"tab1_label1(2)", IDC_TAB1_LABEL1_2, K::Label, L"『っていうフォルダを作成して待避させるの』", nullptr, 240, 1560, 3375, 255, kBackUpPage, kDefaultColour},
+    {L"tab1_label1(2)", IDC_TAB1_LABEL1_2, K::Label, L"『っていうフォルダを作成して待避させるの』", nullptr, 240, 1560, 3375, 255, kBackUpPage},
     {L"Command1", IDC_COMMAND1, K::Button, L"実行するの", L"実行するの（セーブデータを退避）", 4440, 2040, 1215, 375, kBackUpPage},
     // Second tab: restore.
-    {L"tab2_label(0)", IDC_TAB2_LABEL_0, K::Label, L"『あのね』", nullptr, 240, 480, 855, 255, kRestorePage, kDefaultColour},
-    {L"tab2_label(1)", IDC_TAB2_LABEL_1, K::Label, L"『指定したフォルダの待避データをゲーム本体に復元するの』", nullptr, 240, 720, 4815, 255, kRestorePage, kDefaultColour},
+    {L"tab2_label(0)", IDC_TAB2_LABEL_0, K::Label, L"『あのね』", nullptr, 240, 480, 855, 255, kRestorePage},
+    {L"tab2_label(1)", IDC_TAB2_LABEL_1, K::Label, L"『指定したフォルダの待避データをゲーム本体に復元するの』", nullptr, 240, 720, 4815, 255, kRestorePage},
     {L"Command2", IDC_COMMAND2, K::Button, L"実行するの", L"実行するの（退避データを復元）", 4440, 2040, 1215, 375, kRestorePage},
     // Third tab: read the memo.
     {L"Text2", IDC_TEXT2, K::MultiLineTextBox, L"", L"思い出", 120, 1080, 5655, 1335, kMemoPage},
-    {L"Label1(0)", IDC_LABEL1_0, K::Label, L"『あのね』", nullptr, 240, 480, 1095, 255, kMemoPage, kDefaultColour},
-    {L"Label1(1)", IDC_LABEL1_1, K::Label, L"『指定したフォルダにomoide.txtファイルがあるとね』", nullptr, 240, 720, 3975, 255, kMemoPage, kDefaultColour},
+    {L"Label1(0)", IDC_LABEL1_0, K::Label, L"『あのね』", nullptr, 240, 480, 1095, 255, kMemoPage},
+    {L"Label1(1)", IDC_LABEL1_1, K::Label, L"『指定したフォルダにomoide.txtファイルがあるとね』", nullptr, 240, 720, 3975, 255, kMemoPage},
     {L"Command3", IDC_COMMAND3, K::Button, L"表示できるの", L"表示できるの（思い出を読む）", 4200, 600, 1575, 375, kMemoPage},
     {L"Command4", IDC_COMMAND4, K::Button, L"永遠の世界へ旅立つ（oneを起動する）", nullptr, 120, 3600, 8055, 495},
 };
@@ -66,8 +65,6 @@ MainFields g_fields;
 DriveList g_drive1;
 FolderList g_dir1;
 GdiObject<HBITMAP> g_banner;
-
-HWND Control(int id) { return g_form.Control(id); }
 
 HMENU CreateMainMenu()
 {
@@ -95,8 +92,6 @@ public:
         thread_.reset(CreateThread(nullptr, 0, Run, this, 0, nullptr));
         if (!thread_.valid()) Run(this);
     }
-    StartReading(const StartReading&) = delete;
-    StartReading& operator=(const StartReading&) = delete;
     ~StartReading() { Wait(); }
 
     void Wait()
@@ -168,7 +163,7 @@ std::wstring OpenFolder()
 
 void Command1_Click()
 {
-    if (!BackUp(g_fields, OpenFolder(), WindowText(Control(IDC_TEXT1)))) return;
+    if (!BackUp(g_fields, OpenFolder(), WindowText(g_form.Control(IDC_TEXT1)))) return;
     g_dir1.ShowNewFolder(Module1::WorkPath);
     ShowMemoWindow(Module1::WorkPath);
 }
@@ -178,7 +173,7 @@ void Command2_Click() { Restore(g_fields, OpenFolder()); }
 // The memo's lines read before a failing step stay in Text2.
 void Command3_Click()
 {
-    HWND text2 = Control(IDC_TEXT2);
+    HWND text2 = g_form.Control(IDC_TEXT2);
     std::wstring shown = WindowText(text2);
     size_t before = shown.size();
     RunHandler([&] { ShowMemo(OpenFolder(), shown); });
@@ -277,8 +272,8 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
         HWND window = g_form.Load(instance, MainWindowProc, Menu(CreateMainMenu()));
         platform::SetMessageOwner(window);
         g_banner.reset(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-        g_drive1.Attach(Control(IDC_DRIVE1));
-        g_dir1.Attach(Control(IDC_DIR1));
+        g_drive1.Attach(g_form.Control(IDC_DRIVE1));
+        g_dir1.Attach(g_form.Control(IDC_DIR1));
         g_form.DescribeItems(IDC_DIR1, &g_dir1);
         g_dir1.SetMetrics(g_form.Dpi(), g_form.Font());
         g_form.Show(showCommand);

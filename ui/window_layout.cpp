@@ -12,7 +12,6 @@ namespace nadeshiro::ui {
 
 namespace {
 
-
 // The font enumeration callbacks: 0 ends the listing.
 int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 {
@@ -42,23 +41,6 @@ bool HasJapaneseFace(const wchar_t* face)
     return found;
 }
 
-std::wstring FindJapaneseFace(const wchar_t* face);
-
-std::wstring g_overrideFace;
-
-// face when it holds Japanese, else the first Japanese face the system has. Asked once
-// per face: listing the system's fonts is slow.
-std::wstring JapaneseFace(const wchar_t* face)
-{
-    if (!g_overrideFace.empty()) return g_overrideFace;
-    static std::vector<std::pair<std::wstring, std::wstring>> known;
-    std::wstring key = face != nullptr ? face : L"";
-    for (const auto& entry : known)
-        if (entry.first == key) return entry.second;
-    known.emplace_back(key, FindJapaneseFace(face));
-    return known.back().second;
-}
-
 // The classic Japanese proportional interface face, or a face made to its metrics, so that the
 // captions take the room they were sized for.
 const wchar_t* const kProportionalFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"IPAPGothic", L"IPA Pゴシック"};
@@ -81,6 +63,21 @@ std::wstring FindJapaneseFace(const wchar_t* face)
     return any.empty() && face != nullptr ? std::wstring(face) : any;
 }
 
+std::wstring g_overrideFace;
+
+// face when it holds Japanese, else the first Japanese face the system has. Asked once
+// per face: listing the system's fonts is slow.
+std::wstring JapaneseFace(const wchar_t* face)
+{
+    if (!g_overrideFace.empty()) return g_overrideFace;
+    static std::vector<std::pair<std::wstring, std::wstring>> known;
+    std::wstring key = face != nullptr ? face : L"";
+    for (const auto& entry : known)
+        if (entry.first == key) return entry.second;
+    known.emplace_back(key, FindJapaneseFace(face));
+    return known.back().second;
+}
+
 }  // namespace
 
 int TwipsToPixels(int twips, UINT dpi)
@@ -95,27 +92,20 @@ int ScalePixels(int pixelsAt96, UINT dpi)
 
 UINT WindowDpi(HWND window)
 {
-    static const DpiFunctions system = [] {
-        DpiFunctions found;
-        found.forWindow = platform::sys::SystemFunction<DpiFunctions::ForWindowFn>(L"user32.dll", "GetDpiForWindow");
-        // Windows 8.1 has no DPI per window, but one per monitor.
-        if (found.forWindow == nullptr)
-            found.forMonitor = platform::sys::SystemFunction<DpiFunctions::ForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
-        return found;
-    }();
-    return WindowDpi(window, system);
-}
-
-UINT WindowDpi(HWND window, const DpiFunctions& functions)
-{
-    if (window != nullptr && functions.forWindow != nullptr) {
-        UINT dpi = functions.forWindow(window);
+    using ForWindowFn = UINT(WINAPI*)(HWND);
+    using ForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto forWindow = platform::sys::SystemFunction<ForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    // Windows 8.1 has no DPI per window, but one per monitor.
+    static const auto forMonitor =
+        forWindow != nullptr ? nullptr : platform::sys::SystemFunction<ForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+    if (window != nullptr && forWindow != nullptr) {
+        UINT dpi = forWindow(window);
         if (dpi != 0) return dpi;
     }
-    if (window != nullptr && functions.forMonitor != nullptr) {
+    if (window != nullptr && forMonitor != nullptr) {
         UINT x = 0, y = 0;
         HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
-        if (monitor != nullptr && SUCCEEDED(functions.forMonitor(monitor, 0 /* effective DPI */, &x, &y)) && y != 0)
+        if (monitor != nullptr && SUCCEEDED(forMonitor(monitor, 0 /* effective DPI */, &x, &y)) && y != 0)
             return y;
     }
     int dpi = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);

@@ -17,15 +17,6 @@ int ScalePixels(int pixelsAt96, UINT dpi);
 // else its monitor's (Windows 8.1), else the system's.
 UINT WindowDpi(HWND window);
 
-// The system functions WindowDpi asks, each null where the system lacks it.
-struct DpiFunctions {
-    using ForWindowFn = UINT(WINAPI*)(HWND);
-    using ForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    ForWindowFn forWindow = nullptr;
-    ForMonitorFn forMonitor = nullptr;
-};
-UINT WindowDpi(HWND window, const DpiFunctions& functions);
-
 // The outer size of a window whose client area is clientWidth x clientHeight twips.
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);
 
