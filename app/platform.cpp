@@ -18,25 +18,6 @@ namespace {
 Hooks g_hooks;
 HWND g_messageOwner = nullptr;
 
-// Closes a Windows handle when it goes out of scope.
-class Handle {
-public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle()
-    {
-        if (valid()) CloseHandle(h_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-
-private:
-    HANDLE h_;
-};
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 // A program that opens a file the moment it is written or replaced (a virus scanner, the
 // search indexer, a cloud-sync client) holds it for a moment, and the system then refuses
 // it as denied or in use. A step refused so (it has just failed with code) is tried again
@@ -125,8 +106,8 @@ bool CheckReplaceable(const std::wstring& path, HANDLE source = nullptr)
 WholeFileWriter::WholeFileWriter(const std::wstring& path) : path_(path)
 {
     temporaryPath_ = MakeTemporaryBeside(path, [&](const std::wstring& temporaryPath) {
-        file_ = sys::Open(temporaryPath.c_str(), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
-        return file_ != INVALID_HANDLE_VALUE;
+        file_ = Handle(sys::Open(temporaryPath.c_str(), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
+        return file_.valid();
     });
 }
 
@@ -134,8 +115,7 @@ WholeFileWriter::~WholeFileWriter() { Discard(); }
 
 void WholeFileWriter::Discard() noexcept
 {
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    file_ = INVALID_HANDLE_VALUE;
+    file_.reset();
     if (temporaryPath_.empty()) return;
     sys::SetAttributes(temporaryPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
     sys::Delete(temporaryPath_.c_str());
@@ -147,7 +127,7 @@ void WholeFileWriter::Write(const char* data, size_t size)
     while (size > 0) {
         DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
         DWORD written = 0;
-        if (!sys::Write(file_, data, chunk, &written)) RaiseLastError(path_);
+        if (!sys::Write(file_.get(), data, chunk, &written)) RaiseLastError(path_);
         if (written == 0) RaiseSystemError(ERROR_DISK_FULL, path_);
         data += written;
         size -= written;
@@ -156,10 +136,9 @@ void WholeFileWriter::Write(const char* data, size_t size)
 
 void WholeFileWriter::Commit(const FILETIME* written, DWORD attributes)
 {
-    if (written != nullptr && !sys::SetWriteTime(file_, written)) RaiseLastError(path_);
-    if (!sys::Flush(file_)) RaiseLastError(path_);
-    CloseHandle(file_);
-    file_ = INVALID_HANDLE_VALUE;
+    if (written != nullptr && !sys::SetWriteTime(file_.get(), written)) RaiseLastError(path_);
+    if (!sys::Flush(file_.get())) RaiseLastError(path_);
+    file_.reset();
     if (attributes != 0 && !sys::SetAttributes(temporaryPath_.c_str(), attributes)) RaiseLastError(path_);
     // What must not be replaced was refused before; a hold of a moment is waited out.
     auto replaced = [&] { return sys::Replace(temporaryPath_.c_str(), path_.c_str()) != FALSE; };
@@ -176,8 +155,8 @@ std::wstring Probe(const std::wstring& path)
     std::wstring pattern = path;
     if (IsSeparator(pattern.back())) pattern += L'*';
     WIN32_FIND_DATAW data{};
-    HANDLE find = sys::FindFirst(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
+    FindHandle find(sys::FindFirst(pattern.c_str(), &data));
+    if (!find.valid()) {
         DWORD code = GetLastError();
         switch (code) {
         case ERROR_FILE_NOT_FOUND:
@@ -194,9 +173,7 @@ std::wstring Probe(const std::wstring& path)
             RaiseSystemError(code, path);
         }
     }
-    std::wstring name = data.cFileName;
-    FindClose(find);
-    return name;
+    return data.cFileName;
 }
 
 // Refuses a name for a new folder that Windows would refuse.
@@ -222,6 +199,35 @@ static void CheckFolderName(const std::wstring& path)
         if (c < 32 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'|' || c == L'?' || c == L'*')
             RaiseSystemError(ERROR_INVALID_NAME, path);
     }
+}
+
+bool IsFolder(const std::wstring& path)
+{
+    DWORD attributes = sys::Attributes(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::wstring> Subfolders(const std::wstring& folder)
+{
+    std::wstring pattern = folder;
+    if (pattern.empty() || !IsSeparator(pattern.back())) pattern += L'\\';
+    pattern += L'*';
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    FindHandle find(sys::FindFirst(pattern.c_str(), &data, true));
+    if (!find.valid()) {
+        DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return names;  // an empty root
+        RaiseSystemError(code, folder);
+    }
+    do {
+        DWORD attributes = data.dwFileAttributes;
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || ((attributes & FILE_ATTRIBUTE_HIDDEN) && (attributes & FILE_ATTRIBUTE_SYSTEM)))
+            continue;
+        std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.push_back(std::move(name));
+    } while (sys::FindNext(find.get(), &data));
+    return names;
 }
 
 void RequireFolder(const std::wstring& path)
@@ -365,12 +371,11 @@ void AddOwnName(std::wstring name, DWORD attributes, bool slots, std::vector<Own
 void OwnNames(const std::wstring& folder, std::vector<OwnName>& names)
 {
     WIN32_FIND_DATAW data{};
-    HANDLE find = sys::FindFirst(Joined(folder, L"~nadeshiro-*.tmp").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
+    FindHandle find(sys::FindFirst(Joined(folder, L"~nadeshiro-*.tmp").c_str(), &data));
+    if (!find.valid()) return;
     bool others = false;  // look-alikes
     do AddOwnName(data.cFileName, data.dwFileAttributes, false, names, others);
-    while (sys::FindNext(find, &data));
-    FindClose(find);
+    while (sys::FindNext(find.get(), &data));
 }
 
 // The slot files and temporary files in the temporary folder open as folder, listed through
@@ -394,7 +399,7 @@ bool OwnNamesInside(HANDLE folder, std::vector<OwnName>& names)
 // An entry the tidying has opened without following a link and checked, to be deleted through
 // the same handle, so that nothing else can take its place meanwhile.
 struct CheckedEntry {
-    std::unique_ptr<Handle> handle;
+    Handle handle;
     DWORD attributes;
 };
 
@@ -408,29 +413,29 @@ bool CheckOwnEntry(const std::wstring& base, const std::wstring& final, const Ow
 {
     std::wstring path = Joined(base, own.name);
     auto open = [&](DWORD access) {
-        return std::make_unique<Handle>(sys::Open(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | access,
-                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS));
+        return Handle(sys::Open(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | access,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS));
     };
     auto entry = open(FILE_WRITE_ATTRIBUTES);
     // Wine opens a read-only file for writing when its attributes are to be written, which only
     // root may do; it changes them all the same through a handle opened without asking to.
-    if (!entry->valid() && GetLastError() == ERROR_ACCESS_DENIED) entry = open(0);
+    if (!entry.valid() && GetLastError() == ERROR_ACCESS_DENIED) entry = open(0);
     BY_HANDLE_FILE_INFORMATION identity{};
     FILE_BASIC_INFO times{};
-    if (!entry->valid() || !sys::Identity(entry->get(), &identity) ||
-        !sys::Information(entry->get(), FileBasicInfo, &times, sizeof times))
+    if (!entry.valid() || !sys::Identity(entry.get(), &identity) ||
+        !sys::Information(entry.get(), FileBasicInfo, &times, sizeof times))
         return false;
     bool folder = (identity.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (!MayBeOwnEntry(identity.dwFileAttributes, identity.nNumberOfLinks, folders)) return false;
-    std::wstring entryFinal = FinalPath(entry->get());
+    std::wstring entryFinal = FinalPath(entry.get());
     if (entryFinal.empty() || !SameName(entryFinal, Joined(final, own.name))) return false;
     if (checkWriter &&
         WriterRunning(own.writer, std::max({times.CreationTime.QuadPart, times.LastWriteTime.QuadPart, times.ChangeTime.QuadPart})))
         return false;
     if (folder) {
         std::vector<OwnName> inside;
-        if (!OwnNamesInside(entry->get(), inside)) return false;
+        if (!OwnNamesInside(entry.get(), inside)) return false;
         for (const auto& name : inside)
             if (!CheckOwnEntry(path, entryFinal, name, name.temporary, false, checked)) return false;
     }
@@ -446,10 +451,10 @@ void DeleteChecked(std::vector<CheckedEntry>& checked)
         if (entry.attributes & FILE_ATTRIBUTE_READONLY) {
             FILE_BASIC_INFO writable{};
             writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-            if (!sys::SetInformation(entry.handle->get(), FileBasicInfo, &writable, sizeof writable)) return;
+            if (!sys::SetInformation(entry.handle.get(), FileBasicInfo, &writable, sizeof writable)) return;
         }
         FILE_DISPOSITION_INFO disposition{TRUE};
-        if (!sys::SetInformation(entry.handle->get(), FileDispositionInfo, &disposition, sizeof disposition)) return;
+        if (!sys::SetInformation(entry.handle.get(), FileDispositionInfo, &disposition, sizeof disposition)) return;
         entry.handle.reset();  // gone once closed, before the folder that held it
     }
 }
@@ -524,6 +529,20 @@ void FolderWriter::Discard() noexcept
     temporaryPath_.clear();
 }
 
+static std::wstring DriveRoot(wchar_t letter) { return {letter, L':', L'\\'}; }
+
+DWORD Drives() { return sys::LogicalDrives(); }
+
+UINT DriveType(wchar_t letter) { return sys::DriveType(DriveRoot(letter).c_str()); }
+
+bool VolumeName(wchar_t letter, std::wstring& name)
+{
+    wchar_t buffer[MAX_PATH + 1] = {};
+    bool ready = sys::VolumeName(DriveRoot(letter).c_str(), buffer, MAX_PATH + 1);
+    name = ready ? buffer : L"";
+    return ready;
+}
+
 std::wstring FullPath(const std::wstring& path)
 {
     if (path.empty()) return {};
@@ -533,10 +552,11 @@ std::wstring FullPath(const std::wstring& path)
     DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
     if (length == 0 || length >= needed) return {};
     full.resize(length);
-    DWORD longNeeded = GetLongPathNameW(full.c_str(), nullptr, 0);
+    sys::Tolerated tolerated;  // a path not there yet keeps the form it was given
+    DWORD longNeeded = sys::LongPath(full.c_str(), nullptr, 0);
     if (longNeeded != 0) {
         std::wstring longForm(longNeeded, L'\0');
-        DWORD longLength = GetLongPathNameW(full.c_str(), longForm.data(), longNeeded);
+        DWORD longLength = sys::LongPath(full.c_str(), longForm.data(), longNeeded);
         if (longLength != 0 && longLength < longNeeded) full.assign(longForm.data(), longLength);
     }
     while (full.size() > 3 && full.back() == L'\\') full.pop_back();

@@ -8,7 +8,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/owned.h"
 #include "app/runtime_error.h"
 
 namespace nadeshiro::platform {
@@ -19,8 +21,17 @@ namespace nadeshiro::platform {
 std::wstring Probe(const std::wstring& path);
 inline bool Exists(const std::wstring& path) { return !Probe(path).empty(); }
 
+inline bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Whether path is an existing folder.
+bool IsFolder(const std::wstring& path);
 // Raises path not found (76), naming path, unless path is an existing folder.
 void RequireFolder(const std::wstring& path);
+
+// The names of the subfolders of folder, in the order the system lists them, without the
+// system's own hidden folders ("System Volume Information" and the like). Raises when the
+// folder cannot be listed.
+std::vector<std::wstring> Subfolders(const std::wstring& folder);
 
 // Copies a whole file, replacing an existing destination. The destination is at every
 // moment either its old file or the complete new copy: the copy is made beside it under a
@@ -47,6 +58,12 @@ void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept;
 // the tidying asks: a plain file with one name, or a real folder where folders are allowed;
 // never a link or another reparse point (a junction), whatever it points to.
 bool MayBeOwnEntry(DWORD attributes, DWORD links, bool folders);
+
+// The drives (bit 0 for A:), a drive's type (DRIVE_FIXED, DRIVE_CDROM, ...) and its volume's
+// name (false when the drive is not ready), by the drive's letter.
+DWORD Drives();
+UINT DriveType(wchar_t letter);
+bool VolumeName(wchar_t letter, std::wstring& name);
 
 // The full, long form of path without a trailing separator (but for a drive's root); empty
 // when the system cannot make it full.
@@ -75,7 +92,7 @@ private:
     void Discard() noexcept;
     std::wstring path_;
     std::wstring temporaryPath_;
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    Handle file_;
 };
 
 // A folder made whole: it is made under a temporary name beside path (in path's folder, once

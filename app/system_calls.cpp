@@ -211,6 +211,44 @@ DWORD CurrentFolder(DWORD size, wchar_t* buffer)
     return Noted("CurrentFolder", std::wstring(), length, length != 0);
 }
 
+DWORD LongPath(const wchar_t* path, wchar_t* buffer, DWORD size)
+{
+    DWORD length = Fails() ? 0 : ::GetLongPathNameW(path, buffer, size);
+    return Noted("LongPath", path, length, length != 0);
+}
+
+DWORD LogicalDrives()
+{
+    DWORD drives = Fails() ? 0 : ::GetLogicalDrives();
+    return Noted("LogicalDrives", std::wstring(), drives, drives != 0);
+}
+
+UINT DriveType(const wchar_t* root)
+{
+    UINT type = Fails() ? DRIVE_UNKNOWN : ::GetDriveTypeW(root);
+    return Noted("DriveType", root, type, type != DRIVE_UNKNOWN);
+}
+
+BOOL VolumeName(const wchar_t* root, wchar_t* name, DWORD size)
+{
+    BOOL made = !Fails() && ::GetVolumeInformationW(root, name, size, nullptr, nullptr, nullptr, nullptr, 0);
+    return Noted("VolumeName", root, made, made);
+}
+
+LSTATUS OpenKey(HKEY root, const wchar_t* key, HKEY* opened)
+{
+    LSTATUS status = Fails() ? static_cast<LSTATUS>(GetLastError())
+                             : ::RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, opened);
+    return Noted("OpenKey", key, status, status == ERROR_SUCCESS);
+}
+
+LSTATUS QueryValue(HKEY key, const wchar_t* name, DWORD* type, void* data, DWORD* size)
+{
+    LSTATUS status = Fails() ? static_cast<LSTATUS>(GetLastError())
+                             : ::RegQueryValueExW(key, name, nullptr, type, static_cast<BYTE*>(data), size);
+    return Noted("QueryValue", name, status, status == ERROR_SUCCESS);
+}
+
 BOOL ShellStart(SHELLEXECUTEINFOW* start)
 {
     if (Fails()) return Noted("ShellStart", start->lpFile, FALSE, false);

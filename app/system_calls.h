@@ -1,4 +1,4 @@
-// The file system calls of the platform layer, and its questions about the processes that
+// The file system and registry calls of the tool, and its questions about the processes that
 // wrote a file, each made through this one seam. A test can arm it so that the Nth call from
 // then on fails with a chosen Windows error, to show that a failure at any step of a copy or a
 // save is reported and loses nothing.
@@ -44,6 +44,18 @@ BOOL MakeFolder(const wchar_t* path);
 HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* data, bool foldersOnly = false);
 BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* data);
 DWORD CurrentFolder(DWORD size, wchar_t* buffer);
+// The long form of a full path, as GetLongPathNameW gives it.
+DWORD LongPath(const wchar_t* path, wchar_t* buffer, DWORD size);
+// The drives (bit 0 for A:), a drive's type (DRIVE_UNKNOWN when it cannot be asked) and its
+// volume's name, by its root ("C:\").
+DWORD LogicalDrives();
+UINT DriveType(const wchar_t* root);
+BOOL VolumeName(const wchar_t* root, wchar_t* name, DWORD size);
+// Opens a key of the registry to read its values, in its 64-bit view (the one Windows itself
+// keeps) also from the 32-bit build; and reads a value of an open key. The system's error
+// code, ERROR_SUCCESS when made.
+LSTATUS OpenKey(HKEY root, const wchar_t* key, HKEY* opened);
+LSTATUS QueryValue(HKEY key, const wchar_t* name, DWORD* type, void* data, DWORD* size);
 // Starts a program as the shell starts it (asking for elevation where the program is marked
 // to run as administrator), with the shell's own objects initialised for this thread.
 BOOL ShellStart(SHELLEXECUTEINFOW* start);

@@ -67,19 +67,13 @@ const std::vector<std::wstring>& ProtectedFolders()
     return folders;
 }
 
-bool IsFolder(const std::wstring& path)
-{
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Makes path and every missing folder above it.
 void CreateFolderTree(const std::wstring& path)
 {
     if (path.size() <= 3 || IsFolder(path)) return;
     size_t cut = path.find_last_of(L'\\');
     if (cut != std::wstring::npos && cut > 2) CreateFolderTree(path.substr(0, cut));
-    if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) RaiseLastError(path);
+    if (!sys::MakeFolder(path.c_str()) && GetLastError() != ERROR_ALREADY_EXISTS) RaiseLastError(path);
 }
 
 // A value of the registry, read from the 64-bit view (the one Windows itself keeps) also by
@@ -87,11 +81,9 @@ void CreateFolderTree(const std::wstring& path)
 // the value does not fit.
 bool ReadRegistryValue(HKEY root, const wchar_t* key, const wchar_t* name, DWORD& type, void* data, DWORD& size)
 {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS) return false;
-    LSTATUS status = RegQueryValueExW(opened, name, nullptr, &type, static_cast<BYTE*>(data), &size);
-    RegCloseKey(opened);
-    return status == ERROR_SUCCESS;
+    RegistryKey opened;
+    return sys::OpenKey(root, key, opened.put()) == ERROR_SUCCESS &&
+           sys::QueryValue(opened.get(), name, &type, data, &size) == ERROR_SUCCESS;
 }
 
 // Whether Windows redirects the writes of programs that do not run as administrator: while

@@ -84,6 +84,7 @@ int wmain()
         std::printf("no window: this benchmark needs a display\n");
         return 1;
     }
+    ui::FillStartLists();
     ui::MainForm().MakePage(2);  // the memo view's tab
     Pump();
     double a = TimeView(small, 5) * 1000;

@@ -66,7 +66,7 @@ TEST_F(LaunchTest, AGameThatDoesNotStartIsReportedAndTheToolStays)
             ASSERT_TRUE(CopyFileW(EnvironmentPath(L"NADESHIRO_STANDIN").c_str(), (game / L"one.exe").c_str(), FALSE));
         }
         recorder.messages.clear();
-        platform::sys::ArmFault({c.fault != 0 ? 1 : 0, c.fault});
+        platform::sys::ArmFault({c.fault != 0 ? 3 : 0, c.fault});  // the start, after the two calls that ask the game's long path
         EXPECT_FALSE(RunHandler([&] { LaunchGame(game.Path()); }));
         platform::sys::ArmFault({});
         EXPECT_EQ(recorder.ends, 0);

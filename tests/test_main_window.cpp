@@ -25,6 +25,7 @@ protected:
         for (std::wstring n : {L"00", L"07"}) WriteBytes(game / (L"save" + n), SlotContent(L"game" + n));
         for (const wchar_t* name : {L"backups", L"archive", L"archive\\old"}) CreateDirectoryW((game / name).c_str(), nullptr);
         ASSERT_NE(window = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE), nullptr);
+        FillStartLists();
         tabsLeftToDraw = GetUpdateRect(C(IDC_SSTAB1), nullptr, FALSE) != FALSE;
         focusWhenShown = GetFocus();
         Pump();
@@ -124,7 +125,7 @@ TEST_F(MainWindowTest, ControlsStandWhereTheirTwipsSayAtEachDpi)
 }
 
 // Another tab's page is made when the tab is first shown, and stands in the window's order
-// where its controls stand in the focus order.
+// where its controls stand in the focus order, above the tab control, which lies beneath all.
 TEST_F(MainWindowTest, APageIsMadeWhenItsTabIsFirstShown)
 {
     EXPECT_EQ(C(IDC_TEXT1), nullptr);
@@ -136,7 +137,7 @@ TEST_F(MainWindowTest, APageIsMadeWhenItsTabIsFirstShown)
     EXPECT_FALSE(IsWindowVisible(C(IDC_COMMAND2)));
     EXPECT_EQ(C(IDC_TEXT1), nullptr);
     SelectTab(0);
-    EXPECT_EQ(ChildIds(window), (std::vector<int>{IDC_SSTAB1, IDC_DRIVE1, IDC_DIR1, IDC_TAB1_LABEL1_0, IDC_TAB2_LABEL_0, IDC_TEXT2, IDC_COMMAND4}));
+    EXPECT_EQ(ChildIds(window), (std::vector<int>{IDC_DRIVE1, IDC_DIR1, IDC_TAB1_LABEL1_0, IDC_TAB2_LABEL_0, IDC_TEXT2, IDC_COMMAND4, IDC_SSTAB1}));
     EXPECT_EQ(MainForm().Control(L"Text1"), C(IDC_TEXT1));
 }
 
@@ -310,7 +311,7 @@ struct UnreadableAtStart : MainWindowTest {
     void SetUp() override
     {
         platform::sys::ArmFault({});
-        platform::CurrentDirectory();  // the calls start-up makes before it reads the game folder
+        platform::FullPath(platform::CurrentDirectory());  // the calls start-up makes before it lists the game folder
         platform::sys::ArmFault({platform::sys::CallsMade() + 1, ERROR_ACCESS_DENIED, false, failures});
         MainWindowTest::SetUp();
         platform::sys::ArmFault({});

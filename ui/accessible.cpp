@@ -4,12 +4,17 @@
 #include <oleacc.h>
 
 #include <new>
+#include <utility>
 
+#include "app/owned.h"
+#include "app/system_calls.h"
 #include "ui/window_layout.h"
 
 namespace nadeshiro::ui {
 
 namespace {
+
+using platform::sys::SystemFunction;
 
 // Screen readers are few beside players: the system's accessibility and automation libraries
 // are loaded when a reader first asks, not at every start of the tool.
@@ -21,33 +26,23 @@ struct OleFunctions {
     bool loaded = false;
 };
 
-template <typename F>
-void Resolve(F& function, const wchar_t* library, const char* name)
-{
-    HMODULE module = LoadLibraryW(library);
-    function = module != nullptr ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 const OleFunctions& Ole()
 {
     static const OleFunctions functions = [] {
         OleFunctions f;
         // COM carries the tool's objects to the reader's process; this is the user-interface
-        // thread, the only one there is.
-        decltype(&CoInitializeEx) coInitializeEx = nullptr;
-        Resolve(coInitializeEx, L"ole32.dll", "CoInitializeEx");
-        if (coInitializeEx != nullptr) coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        Resolve(f.createStdAccessibleObject, L"oleacc.dll", "CreateStdAccessibleObject");
-        Resolve(f.lresultFromObject, L"oleacc.dll", "LresultFromObject");
-        Resolve(f.sysAllocStringLen, L"oleaut32.dll", "SysAllocStringLen");
-        Resolve(f.variantClear, L"oleaut32.dll", "VariantClear");
+        // thread, where every window lives.
+        if (auto initialise = SystemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx"))
+            initialise(nullptr, COINIT_APARTMENTTHREADED);
+        f.createStdAccessibleObject = SystemFunction<decltype(f.createStdAccessibleObject)>(L"oleacc.dll", "CreateStdAccessibleObject");
+        f.lresultFromObject = SystemFunction<decltype(f.lresultFromObject)>(L"oleacc.dll", "LresultFromObject");
+        f.sysAllocStringLen = SystemFunction<decltype(f.sysAllocStringLen)>(L"oleaut32.dll", "SysAllocStringLen");
+        f.variantClear = SystemFunction<decltype(f.variantClear)>(L"oleaut32.dll", "VariantClear");
         f.loaded = f.createStdAccessibleObject && f.lresultFromObject && f.sysAllocStringLen && f.variantClear;
         return f;
     }();
     return functions;
 }
-
-void Empty(VARIANT* value) { value->vt = VT_EMPTY; }
 
 // The failure boundary of a COM method called by a screen reader, often from another
 // process: a failure is answered as an HRESULT to the caller, never thrown into the
@@ -71,25 +66,20 @@ HRESULT GiveText(const std::wstring& text, BSTR* out)
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
+// Whose items a control has: a list box's, a tab control's, or none.
 enum class ItemsOf { None, ListBox, TabControl };
-
-ItemsOf ItemsOfClass(HWND control)
-{
-    wchar_t name[32] = {};
-    GetClassNameW(control, name, 32);
-    if (lstrcmpiW(name, L"ListBox") == 0) return ItemsOf::ListBox;
-    if (lstrcmpiW(name, WC_TABCONTROLW) == 0) return ItemsOf::TabControl;
-    return ItemsOf::None;
-}
 
 // The system's accessible object of a control, with the tool's name and item texts.
 class Accessible final : public IAccessible, public IOleWindow {
 public:
-    Accessible(HWND control, IAccessible* system, const AccessibleText& text)
-        : control_(control), system_(system), text_(text), items_(ItemsOfClass(control))
+    Accessible(HWND control, ComPtr<IAccessible> system, const AccessibleText& text)
+        : control_(control), system_(std::move(system)), text_(text)
     {
-        VARIANT self = Self(), role;
-        Empty(&role);
+        if (text.role == ROLE_SYSTEM_LIST) items_ = ItemsOf::ListBox;
+        if (text.role == ROLE_SYSTEM_PAGETABLIST) items_ = ItemsOf::TabControl;
+        VARIANT self{}, role{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
         // The system knows the control only as a plain client area: the control's standard
         // role, and its items, are filled in here.
         fillIn_ = text.role != ROLE_SYSTEM_CLIENT && SUCCEEDED(system_->get_accRole(self, &role)) &&
@@ -170,7 +160,6 @@ public:
         if (!fillIn_ || role == nullptr) return system_->get_accRole(child, role);
         bool self = IsSelf(child);
         if (!self && ItemIndex(child) < 0) return system_->get_accRole(child, role);
-        Empty(role);
         role->vt = VT_I4;
         role->lVal = self ? text_.role : (items_ == ItemsOf::TabControl ? ROLE_SYSTEM_PAGETAB : ROLE_SYSTEM_LISTITEM);
         return S_OK;
@@ -187,7 +176,6 @@ public:
         RECT item{}, client{}, seen{};
         GetClientRect(control_, &client);
         if (!ItemRect(index, &item) || !IntersectRect(&seen, &item, &client)) flags |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
-        Empty(state);
         state->vt = VT_I4;
         state->lVal = flags;
         return S_OK;
@@ -199,12 +187,8 @@ public:
             *value = nullptr;
             HRESULT result = system_->get_accValue(child, value);
             // A drop-down list's value is its selected entry, which is its window text.
-            if ((FAILED(result) || *value == nullptr) && fillIn_ && IsSelf(child) && text_.role == ROLE_SYSTEM_COMBOBOX) {
-                int length = GetWindowTextLengthW(control_);
-                std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-                text.resize(static_cast<size_t>(GetWindowTextW(control_, text.data(), length + 1)));
-                return GiveText(text, value);
-            }
+            if ((FAILED(result) || *value == nullptr) && fillIn_ && IsSelf(child) && text_.role == ROLE_SYSTEM_COMBOBOX)
+                return GiveText(WindowText(control_), value);
             return result;
         });
     }
@@ -265,21 +249,12 @@ public:
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override { return system_->put_accValue(child, value); }
 
 private:
-    ~Accessible() { system_->Release(); }
+    ~Accessible() = default;
 
-    static VARIANT Self()
-    {
-        VARIANT self;
-        Empty(&self);
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
-        return self;
-    }
     static bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
     int ItemCount() const
     {
-        if (!IsWindow(control_)) return 0;
         LRESULT count = 0;
         if (items_ == ItemsOf::ListBox) count = SendMessageW(control_, LB_GETCOUNT, 0, 0);
         if (items_ == ItemsOf::TabControl) count = SendMessageW(control_, TCM_GETITEMCOUNT, 0, 0);
@@ -317,9 +292,9 @@ private:
 
     LONG references_ = 1;
     HWND control_;
-    IAccessible* system_;
+    ComPtr<IAccessible> system_;
     AccessibleText text_;
-    ItemsOf items_;
+    ItemsOf items_ = ItemsOf::None;
     bool fillIn_ = false;
 };
 
@@ -330,15 +305,12 @@ LRESULT AnswerGetObject(HWND control, WPARAM wParam, LPARAM lParam, const Access
     // The object identifier is a 32-bit value, sign-extended or not in a 64-bit lParam.
     if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT) return 0;
     if (!Ole().loaded) return 0;
-    IAccessible* system = nullptr;
-    if (FAILED(Ole().createStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&system))) ||
-        system == nullptr)
+    ComPtr<IAccessible> system;
+    if (FAILED(Ole().createStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(system.put()))) ||
+        system.get() == nullptr)
         return 0;
-    auto* wrapped = new (std::nothrow) Accessible(control, system, text);
-    if (wrapped == nullptr) {
-        system->Release();
-        return 0;
-    }
+    auto* wrapped = new (std::nothrow) Accessible(control, std::move(system), text);
+    if (wrapped == nullptr) return 0;
     // The result holds its own reference; a failure (COM not started on this thread) is 0.
     LRESULT result = Ole().lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(wrapped));
     wrapped->Release();

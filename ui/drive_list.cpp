@@ -2,30 +2,12 @@
 
 #include <cwctype>
 
+#include "app/platform.h"
+#include "ui/window_layout.h"
+
 namespace nadeshiro::ui {
 
-namespace {
-
-std::wstring Root(wchar_t letter) { return {static_cast<wchar_t>(std::towupper(letter)), L':', L'\\'}; }
-
-}  // namespace
-
-DriveSource SystemDrives()
-{
-    DriveSource source;
-    source.logicalDrives = [] { return GetLogicalDrives(); };
-    source.driveType = [](wchar_t letter) { return GetDriveTypeW(Root(letter).c_str()); };
-    source.volumeName = [](wchar_t letter, std::wstring& name) {
-        wchar_t buffer[MAX_PATH + 1] = {};
-        // No "insert a disk" box from the system for a drive without a medium.
-        UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-        BOOL ok = GetVolumeInformationW(Root(letter).c_str(), buffer, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0);
-        SetErrorMode(oldMode);
-        name = ok ? buffer : L"";
-        return ok != FALSE;
-    };
-    return source;
-}
+DriveSource SystemDrives() { return {platform::Drives, platform::DriveType, platform::VolumeName}; }
 
 std::wstring DriveText(wchar_t letter, const std::wstring& volumeName)
 {
@@ -84,16 +66,8 @@ void DriveList::FillLaterNames()
     SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
-std::wstring DriveList::Drive() const
-{
-    int index = static_cast<int>(SendMessageW(combo_, CB_GETCURSEL, 0, 0));
-    if (index < 0) return {};
-    int length = static_cast<int>(SendMessageW(combo_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0));
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    SendMessageW(combo_, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(wcslen(text.c_str()));
-    return text;
-}
+// A drop-down list's window text is its selected entry.
+std::wstring DriveList::Drive() const { return WindowText(combo_); }
 
 bool DriveList::TakeChange()
 {

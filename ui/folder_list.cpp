@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "app/owned.h"
 #include "app/platform.h"
 #include "app/runtime_error.h"
-#include "app/system_calls.h"
 #include "ui/window_layout.h"
 
 namespace nadeshiro::ui {
 
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+using platform::IsSeparator;
 
 // Length of the root part: "C:\" or "\\server\share".
 size_t RootLength(const std::wstring& path)
@@ -27,30 +27,28 @@ size_t RootLength(const std::wstring& path)
     return 0;
 }
 
+// The pen and brushes of the folder pictures, made once.
+struct FolderPaints {
+    GdiObject<HPEN> pen{CreatePen(PS_SOLID, 1, RGB(150, 110, 20))};
+    GdiObject<HBRUSH> back{CreateSolidBrush(RGB(230, 180, 60))}, front{CreateSolidBrush(RGB(255, 220, 110))};
+};
+
 void DrawFolderPicture(HDC dc, int x, int y, int size, bool open)
 {
+    static const FolderPaints paints;
     auto px = [size](int units) { return units * size / 16; };
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(150, 110, 20));
-    HBRUSH back = CreateSolidBrush(RGB(230, 180, 60));
-    HBRUSH front = CreateSolidBrush(RGB(255, 220, 110));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, back);
+    Selected pen(dc, paints.pen.get()), brush(dc, paints.back.get());
     // Tab and back of the folder.
     POINT body[] = {{x + px(1), y + px(3)}, {x + px(6), y + px(3)}, {x + px(7), y + px(4)}, {x + px(14), y + px(4)},
                     {x + px(14), y + px(13)}, {x + px(1), y + px(13)}};
     Polygon(dc, body, 6);
-    SelectObject(dc, front);
+    SelectObject(dc, paints.front.get());
     if (open) {
         POINT flap[] = {{x + px(3), y + px(7)}, {x + px(16) - 1, y + px(7)}, {x + px(14), y + px(13)}, {x + px(1), y + px(13)}};
         Polygon(dc, flap, 4);
     } else {
         Rectangle(dc, x + px(1), y + px(6), x + px(14) + 1, y + px(13) + 1);
     }
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(front);
-    DeleteObject(back);
-    DeleteObject(pen);
 }
 
 std::vector<FolderEntry> FolderEntries(const std::wstring& path, const std::vector<std::wstring>& subfolders)
@@ -86,51 +84,18 @@ std::vector<FolderEntry> FolderEntries(const std::wstring& path, const std::vect
 // The order of the subfolders in the list.
 bool ListedBefore(const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; }
 
-std::vector<std::wstring> ListSubfolders(const std::wstring& path)
-{
-    std::wstring pattern = path;
-    if (pattern.empty() || !IsSeparator(pattern.back())) pattern += L'\\';
-    pattern += L'*';
-    std::vector<std::wstring> names;
-    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    WIN32_FIND_DATAW data{};
-    HANDLE find = platform::sys::FindFirst(pattern.c_str(), &data, true);
-    DWORD code = find == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-    SetErrorMode(oldMode);
-    if (find == INVALID_HANDLE_VALUE) {
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return names;  // an empty root
-        RaiseSystemError(code, path);
-    }
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-        // The system's own hidden folders ("System Volume Information" and the like).
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) && (data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM)) continue;
-        std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        names.push_back(name);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end(), ListedBefore);
-    return names;
-}
-
-std::wstring FolderPathFor(const std::wstring& path)
-{
-    std::wstring asked = path;
-    // A drive value: its letter and colon name the drive's current folder.
-    if (asked.size() >= 2 && asked[1] == L':' && (asked.size() == 2 || asked[2] == L' ')) asked = asked.substr(0, 2);
-    std::wstring full = platform::FullPath(asked);
-    if (full.empty()) RaiseLastError(path);
-    if (full.size() >= 2 && full[1] == L':') full[0] = static_cast<wchar_t>(std::towupper(full[0]));
-    return full;
-}
-
 }  // namespace
 
 FolderView ReadFolder(const std::wstring& path)
 {
-    FolderView folder{FolderPathFor(path), {}};
-    folder.subfolders = ListSubfolders(folder.path);
+    std::wstring asked = path;
+    // A drive value: its letter and colon name the drive's current folder.
+    if (asked.size() >= 2 && asked[1] == L':' && (asked.size() == 2 || asked[2] == L' ')) asked = asked.substr(0, 2);
+    FolderView folder{platform::FullPath(asked), {}};
+    if (folder.path.empty()) RaiseLastError(path);
+    if (folder.path.size() >= 2 && folder.path[1] == L':') folder.path[0] = static_cast<wchar_t>(std::towupper(folder.path[0]));
+    folder.subfolders = platform::Subfolders(folder.path);
+    std::sort(folder.subfolders.begin(), folder.subfolders.end(), ListedBefore);
     return folder;
 }
 
@@ -143,10 +108,8 @@ void FolderList::Show(const FolderView& folder)
     if (list_ == nullptr) return;
     SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-    for (size_t i = 0; i < entries_.size(); ++i) {
-        SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries_[i].text.c_str()));
-        SendMessageW(list_, LB_SETITEMDATA, i, static_cast<LPARAM>(i));
-    }
+    for (const FolderEntry& entry : entries_)
+        SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
     SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(openIndex), 0);
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
@@ -203,12 +166,10 @@ void FolderList::SetMetrics(UINT dpi, HFONT font)
 {
     dpi_ = dpi;
     if (list_ == nullptr) return;
-    HDC dc = GetDC(list_);
-    HGDIOBJ old = SelectObject(dc, font);
+    WindowDc dc(list_);
+    Selected chosen(dc.get(), font);
     TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(list_, dc);
+    GetTextMetricsW(dc.get(), &metrics);
     int height = std::max<int>(metrics.tmHeight + ScalePixels(2, dpi), ScalePixels(18, dpi));
     SendMessageW(list_, LB_SETITEMHEIGHT, 0, height);
 }

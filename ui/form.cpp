@@ -4,7 +4,6 @@
 #include <oleacc.h>
 #include <uxtheme.h>
 
-#include <algorithm>
 #include <utility>
 
 #include "app/handler.h"
@@ -16,8 +15,6 @@ namespace nadeshiro::ui {
 namespace {
 
 int g_openWindows = 0;  // the program ends when the last window of it closes
-
-constexpr wchar_t kProcedureProperty[] = L"Nadeshiro.ControlProcedure";  // a control's own procedure
 
 // A tab page: the controls of one tab stand on it. It is a dialog page, as the system's own
 // property pages are, so that it takes the tab control's background in the current visual
@@ -40,7 +37,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     });
 }
 
-void Register(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool withIcon)
+void Register(HINSTANCE instance, const wchar_t* name, WNDPROC procedure)
 {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -48,7 +45,6 @@ void Register(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool w
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     for (bool small : {false, true}) {
-        if (!withIcon) break;
         auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NADESHIRO), IMAGE_ICON,
                                                   GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON),
                                                   GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON), 0));
@@ -60,81 +56,57 @@ void Register(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool w
     if (RegisterClassExW(&windowClass) == 0) RaiseLastError(name);
 }
 
+// What a control of this kind is made as, and the role that the system's own objects give it.
 struct KindStyle {
     const wchar_t* windowClass;
     DWORD style;
     DWORD exStyle;
+    long role;
 };
 
 KindStyle StyleOf(ControlKind kind)
 {
     switch (kind) {
-    case ControlKind::Label: return {L"Static", SS_LEFT | SS_NOPREFIX, 0};
-    case ControlKind::TextBox: return {L"Edit", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::Label: return {L"Static", SS_LEFT | SS_NOPREFIX, 0, ROLE_SYSTEM_STATICTEXT};
+    case ControlKind::TextBox: return {L"Edit", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ROLE_SYSTEM_TEXT};
     case ControlKind::MultiLineTextBox:
         return {L"Edit", WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL,
-                WS_EX_CLIENTEDGE};
-    case ControlKind::Button: return {L"Button", WS_TABSTOP | BS_PUSHBUTTON, 0};
-    case ControlKind::DriveList: return {L"ComboBox", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0};
+                WS_EX_CLIENTEDGE, ROLE_SYSTEM_TEXT};
+    case ControlKind::Button: return {L"Button", WS_TABSTOP | BS_PUSHBUTTON, 0, ROLE_SYSTEM_PUSHBUTTON};
+    case ControlKind::DriveList:
+        return {L"ComboBox", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0, ROLE_SYSTEM_COMBOBOX};
     case ControlKind::FolderList:
         return {L"ListBox",
                 WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                WS_EX_CLIENTEDGE};
-    case ControlKind::TabControl: return {WC_TABCONTROLW, WS_TABSTOP | TCS_SINGLELINE | TCS_TABS | TCS_FOCUSONBUTTONDOWN, 0};
+                WS_EX_CLIENTEDGE, ROLE_SYSTEM_LIST};
+    case ControlKind::TabControl:
+        return {WC_TABCONTROLW, WS_TABSTOP | TCS_SINGLELINE | TCS_TABS | TCS_FOCUSONBUTTONDOWN, 0, ROLE_SYSTEM_PAGETABLIST};
     }
-    return {L"Static", 0, 0};
-}
-
-// The role that the system's own objects give a control of this kind.
-long RoleOf(ControlKind kind)
-{
-    switch (kind) {
-    case ControlKind::Label: return ROLE_SYSTEM_STATICTEXT;
-    case ControlKind::TextBox:
-    case ControlKind::MultiLineTextBox: return ROLE_SYSTEM_TEXT;
-    case ControlKind::Button: return ROLE_SYSTEM_PUSHBUTTON;
-    case ControlKind::DriveList: return ROLE_SYSTEM_COMBOBOX;
-    case ControlKind::FolderList: return ROLE_SYSTEM_LIST;
-    case ControlKind::TabControl: return ROLE_SYSTEM_PAGETABLIST;
-    }
-    return ROLE_SYSTEM_CLIENT;
-}
-
-bool IsButton(HWND control)
-{
-    wchar_t name[16] = {};
-    GetClassNameW(control, name, 16);
-    return lstrcmpiW(name, L"Button") == 0;
+    return {L"Static", 0, 0, ROLE_SYSTEM_CLIENT};
 }
 
 }  // namespace
 
-HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
+HWND Form::Load(HINSTANCE instance, WNDPROC procedure, Menu menu)
 {
-    if (window_ != nullptr) {
-        if (menu != nullptr) DestroyMenu(menu);
-        return window_;
-    }
+    if (window_ != nullptr) return window_;
     if (instance == nullptr) instance = GetModuleHandleW(nullptr);
     instance_ = instance;
-    Register(instance, desc_.className, procedure, true);
+    Register(instance, desc_.className, procedure);
     if (!desc_.pages.empty()) {
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES};
         InitCommonControlsEx(&classes);
     }
     UINT dpi = WindowDpi(nullptr);
-    SIZE outer = OuterSize(desc_.clientWidth, desc_.clientHeight, desc_.style, 0, menu != nullptr, dpi);
+    SIZE outer = OuterSize(desc_.clientWidth, desc_.clientHeight, desc_.style, 0, menu.valid(), dpi);
     window_ = CreateWindowExW(0, desc_.className, desc_.caption, desc_.style, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
-                              outer.cy, nullptr, menu, instance, nullptr);
-    if (window_ == nullptr) {
-        DWORD code = GetLastError();
-        if (menu != nullptr) DestroyMenu(menu);
-        RaiseSystemError(code, desc_.className);
-    }
+                              outer.cy, nullptr, menu.get(), instance, nullptr);
+    if (window_ == nullptr) RaiseLastError(desc_.className);
+    menu.release();  // the window's now
     ++g_openWindows;
     try {
         // The window may have come up on a monitor of another DPI.
-        for (HFONT old : SetMetrics(WindowDpi(window_))) DeleteObject(old);
+        SetMetrics(WindowDpi(window_));
         FitWindow();
         // The current page's controls, and those on the window, are made now at their places;
         // another page's when it is first shown.
@@ -145,6 +117,9 @@ HWND Form::Load(HINSTANCE instance, WNDPROC procedure, HMENU menu)
             int page = desc_.controls[i].page;
             if (page == kOnWindow || page == desc_.firstPage) CreateControl(i);
         }
+        // The pages stand above the tab control, as the system lays tab pages: it goes beneath
+        // every other control. In the focus order, which goes round, it still leads.
+        if (tabControl_ != nullptr) SetWindowPos(tabControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         loading_ = false;
     } catch (...) {
         loading_ = false;
@@ -176,21 +151,14 @@ void Form::Show(int showCommand)
 
 // The window's DPI and its font at that DPI; gives back the fonts before, which the controls
 // may still use.
-std::vector<HFONT> Form::SetMetrics(UINT dpi)
+std::vector<Form::FontObject> Form::SetMetrics(UINT dpi)
 {
-    HFONT font = desc_.fontFace != nullptr ? CreateJapaneseFont(desc_.fontFace, desc_.fontPoints, dpi) : CreateInterfaceFont(dpi);
-    if (font == nullptr) RaiseLastError(desc_.className);
+    FontObject font(desc_.fontFace != nullptr ? CreateJapaneseFont(desc_.fontFace, desc_.fontPoints, dpi) : CreateInterfaceFont(dpi));
+    if (!font.valid()) RaiseLastError(desc_.className);
     dpi_ = dpi;
-    std::vector<HFONT> old = TakeFonts();
-    font_ = font;
+    std::vector<FontObject> old = std::exchange(smaller_, {});
+    old.push_back(std::exchange(font_, std::move(font)));
     return old;
-}
-
-std::vector<HFONT> Form::TakeFonts()
-{
-    std::vector<HFONT> fonts = std::exchange(smaller_, {});
-    if (font_ != nullptr) fonts.push_back(std::exchange(font_, nullptr));
-    return fonts;
 }
 
 // A caption wider than its control (in a face wider than the narrow Japanese interface face the
@@ -202,20 +170,23 @@ void Form::FitCaption(size_t i)
     ControlKind kind = desc_.controls[i].kind;
     if (kind != ControlKind::Label && kind != ControlKind::Button && kind != ControlKind::TabControl) return;
     LOGFONTW logFont{};
-    GetObjectW(font_, sizeof logFont, &logFont);
+    GetObjectW(font_.get(), sizeof logFont, &logFont);
     const LONG height = logFont.lfHeight < 0 ? -logFont.lfHeight : logFont.lfHeight, smallest = height * 7 / 10;
-    HFONT font = font_;
+    HFONT font = font_.get();
     for (LONG size = height;; --size) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (size <= smallest || CaptionOverreach(control, kind == ControlKind::Button, dpi_) <= 0) return;
         logFont.lfHeight = logFont.lfHeight < 0 ? -(size - 1) : size - 1;
         font = nullptr;
-        for (HFONT known : smaller_) {
+        for (const FontObject& known : smaller_) {
             LOGFONTW other{};
-            if (GetObjectW(known, sizeof other, &other) && other.lfHeight == logFont.lfHeight) font = known;
+            if (GetObjectW(known.get(), sizeof other, &other) && other.lfHeight == logFont.lfHeight) font = known.get();
         }
-        if (font == nullptr && (font = CreateFontIndirectW(&logFont)) == nullptr) return;
-        if (std::find(smaller_.begin(), smaller_.end(), font) == smaller_.end()) smaller_.push_back(font);
+        if (font != nullptr) continue;
+        FontObject made(CreateFontIndirectW(&logFont));
+        if (!made.valid()) return;
+        font = made.get();
+        smaller_.push_back(std::move(made));
     }
 }
 
@@ -240,8 +211,7 @@ RECT Form::PlaceOf(size_t i) const
 
 // The controls are made in the table's order, which is their focus order: the standard
 // dialog keyboard handling, and a screen reader, walk a window's controls in the order they
-// lie on it. A tab's page lies where its first control is in the table; the tab control
-// leads, and the pages lie beneath it (ShapeTabControl cuts their area out of it).
+// lie on it. A tab's page lies where its first control is in the table.
 void Form::CreateControl(size_t i)
 {
     const ControlDesc& desc = desc_.controls[i];
@@ -253,13 +223,9 @@ void Form::CreateControl(size_t i)
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance_, nullptr);
     if (control == nullptr) RaiseLastError(desc_.className);
     controls_[i] = control;
-    // The control answers through ControlProc first; the form and the control's own
-    // procedure ride on the control.
-    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    auto own = reinterpret_cast<HANDLE>(GetWindowLongPtrW(control, GWLP_WNDPROC));
-    if (!SetPropW(control, kProcedureProperty, own)) RaiseLastError(desc_.className);
-    SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc));
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // The control answers through ControlProc first.
+    if (!SetWindowSubclass(control, ControlProc, 0, reinterpret_cast<DWORD_PTR>(this))) RaiseLastError(desc_.className);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     if (desc.kind == ControlKind::TextBox || desc.kind == ControlKind::MultiLineTextBox)
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
     if (desc.kind != ControlKind::TabControl) {
@@ -276,7 +242,7 @@ void Form::CreateControl(size_t i)
     }
     SelectTab(desc_.firstPage);
     FitCaption(i);
-    ShapeTabControl();
+    FindPageArea();
 }
 
 // The tab page that holds entry i's control, made when it is not yet: shown when it is the
@@ -299,58 +265,44 @@ HWND Form::PageWindow(size_t i)
     SetWindowPos(page, nullptr, pageArea_.left, pageArea_.top, pageArea_.right - pageArea_.left, pageArea_.bottom - pageArea_.top,
                  SWP_NOZORDER | SWP_NOACTIVATE | (static_cast<int>(index) == current ? SWP_SHOWWINDOW : 0));
     // A window is made beneath the others on its parent: while the window is loaded, in the
-    // table's order; a page made later goes up to follow what comes before it in the table.
+    // table's order; a page made later goes up to follow what comes before it in the table
+    // (the tab control aside, which lies beneath them all).
     if (loading_) return page;
     for (size_t j = i; j-- > 0;) {
         int before = desc_.controls[j].page;
         HWND previous = before == kOnWindow ? controls_[j] : pages_[static_cast<size_t>(before)];
-        if (previous == nullptr || previous == page) continue;
+        if (previous == nullptr || previous == page || previous == tabControl_) continue;
         SetWindowPos(page, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         break;
     }
     return page;
 }
 
-// The tab control keeps its tabs and frame; the pages, beneath it in the window's order,
-// show through where it has been cut away.
-void Form::ShapeTabControl()
+// Where the pages lie, on the client area: the tab control's area within its tabs and frame.
+void Form::FindPageArea()
 {
-    RECT tab{};
-    GetWindowRect(tabControl_, &tab);
-    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tab), 2);
-    RECT area{0, 0, tab.right - tab.left, tab.bottom - tab.top};
-    SendMessageW(tabControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-    HRGN shape = CreateRectRgn(0, 0, tab.right - tab.left, tab.bottom - tab.top);
-    HRGN hole = CreateRectRgnIndirect(&area);
-    if (shape != nullptr && hole != nullptr && CombineRgn(shape, shape, hole, RGN_DIFF) != ERROR &&
-        SetWindowRgn(tabControl_, shape, TRUE))
-        shape = nullptr;  // the system's now
-    if (shape != nullptr) DeleteObject(shape);
-    if (hole != nullptr) DeleteObject(hole);
-    OffsetRect(&area, tab.left, tab.top);
-    pageArea_ = area;
+    GetWindowRect(tabControl_, &pageArea_);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&pageArea_), 2);
+    SendMessageW(tabControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pageArea_));
 }
 
 // A control answers a screen reader with its name from the table; everything else is the
 // control's own.
-LRESULT CALLBACK Form::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK Form::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR form)
 {
-    auto own = reinterpret_cast<WNDPROC>(GetPropW(control, kProcedureProperty));
-    if (own == nullptr) return DefWindowProcW(control, message, wParam, lParam);
     return Guarded<LRESULT>(0, [&]() -> LRESULT {
         if (message == WM_GETOBJECT) {
-            const auto* self = reinterpret_cast<const Form*>(GetWindowLongPtrW(control, GWLP_USERDATA));
-            if (const ControlDesc* desc = self != nullptr ? self->DescOf(control) : nullptr) {
-                AccessibleText text{desc->accessibleName, RoleOf(desc->kind), nullptr};
+            const auto* self = reinterpret_cast<const Form*>(form);
+            if (const ControlDesc* desc = self->DescOf(control)) {
+                AccessibleText text{desc->accessibleName, StyleOf(desc->kind).role, nullptr};
                 for (const auto& [id, items] : self->described_)
                     if (id == desc->id) text.items = items;
                 if (LRESULT answer = AnswerGetObject(control, wParam, lParam, text)) return answer;
             }
         } else if (message == WM_NCDESTROY) {
-            SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
-            RemovePropW(control, kProcedureProperty);
+            RemoveWindowSubclass(control, ControlProc, 0);
         }
-        return CallWindowProcW(own, control, message, wParam, lParam);
+        return DefSubclassProc(control, message, wParam, lParam);
     });
 }
 
@@ -366,23 +318,22 @@ void Form::DescribeItems(int id, const AccessibleItems* items)
 
 void Form::LayOut(UINT dpi)
 {
-    std::vector<HFONT> old = SetMetrics(dpi);
+    std::vector<FontObject> old = SetMetrics(dpi);  // the controls' fonts until they have the new ones
     FitWindow();
     for (size_t i = 0; i < controls_.size(); ++i) {
         if (controls_[i] == nullptr) continue;
         RECT place = PlaceOf(i);
-        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         SetWindowPos(controls_[i], nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         FitCaption(i);
         if (controls_[i] != tabControl_) continue;
-        ShapeTabControl();
+        FindPageArea();
         for (HWND page : pages_)
             if (page != nullptr)
                 SetWindowPos(page, nullptr, pageArea_.left, pageArea_.top, pageArea_.right - pageArea_.left,
                              pageArea_.bottom - pageArea_.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    for (HFONT font : old) DeleteObject(font);
     InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -451,11 +402,12 @@ LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
-    case WM_COMMAND:
+    case WM_COMMAND: {
         // Enter, which the dialog handling sends as IDOK, presses the focused button.
-        if (LOWORD(wParam) == IDOK && IsChild(window, GetFocus()) && IsButton(GetFocus()))
-            SendMessageW(GetFocus(), BM_CLICK, 0, 0);
+        const ControlDesc* focused = LOWORD(wParam) == IDOK ? DescOf(GetFocus()) : nullptr;
+        if (focused != nullptr && focused->kind == ControlKind::Button) SendMessageW(GetFocus(), BM_CLICK, 0, 0);
         return 0;
+    }
     case WM_NEXTDLGCTL:
         // Tab in a multi-line text box, which asks its parent to move the focus on.
         if (lParam == 0)
@@ -498,14 +450,12 @@ LRESULT Form::Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_NCDESTROY:
         if (window != window_) break;
-        for (HFONT font : TakeFonts()) DeleteObject(font);
+        font_.reset();
+        smaller_.clear();
         window_ = tabControl_ = lastFocus_ = nullptr;
         controls_.clear();
         pages_.clear();
-        if (--g_openWindows <= 0) {
-            g_openWindows = 0;
-            PostQuitMessage(0);
-        }
+        if (--g_openWindows == 0) PostQuitMessage(0);
         break;
     default:
         break;

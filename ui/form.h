@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/owned.h"
 #include "ui/accessible.h"
 #include "ui/window_layout.h"
 
@@ -51,13 +52,14 @@ constexpr UINT WM_NADESHIRO_NEXTPAGE = WM_APP + 1;
 
 class Form {
 public:
+    using FontObject = GdiObject<HFONT>;
     explicit Form(const FormDesc& desc) : desc_(desc) {}
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
     // Makes the window, hidden, with its controls, when it is not loaded. Raises when it
     // cannot be made.
-    HWND Load(HINSTANCE instance, WNDPROC procedure, HMENU menu = nullptr);
+    HWND Load(HINSTANCE instance, WNDPROC procedure, Menu menu = Menu());
     // Shows the loaded window and brings it to the front; a window loaded afresh gives the
     // focus to its first control that takes it.
     void Show(int showCommand = SW_SHOWNORMAL);
@@ -74,25 +76,24 @@ public:
     UINT Dpi() const { return dpi_; }
     // A list's items as a screen reader hears them (the list must outlive the window).
     void DescribeItems(int id, const AccessibleItems* items);
-    HFONT Font() const { return font_; }
+    HFONT Font() const { return font_.get(); }
 
     // What every window answers alike, then the system's default handling.
     LRESULT Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    std::vector<HFONT> SetMetrics(UINT dpi);
-    std::vector<HFONT> TakeFonts();
+    std::vector<FontObject> SetMetrics(UINT dpi);
     void FitWindow();
     RECT PlaceOf(size_t i) const;
     void CreateControl(size_t i);
     HWND PageWindow(size_t i);
-    void ShapeTabControl();
+    void FindPageArea();
     void LayOut(UINT dpi);
     void SelectTab(int tab);
     void ShowPage(int page);
     void FitCaption(size_t i);
     const ControlDesc* DescOf(HWND control) const;
-    static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR form);
 
     const FormDesc& desc_;
     HWND window_ = nullptr;
@@ -107,8 +108,8 @@ private:
     bool fresh_ = false;
     bool loading_ = false;
     UINT dpi_ = 96;
-    HFONT font_ = nullptr;
-    std::vector<HFONT> smaller_;  // the window's font at the smaller sizes some captions need
+    FontObject font_;
+    std::vector<FontObject> smaller_;  // the window's font at the smaller sizes some captions need
 };
 
 // Lets the windows of the tool see keys before their controls do: the standard dialog

@@ -18,6 +18,13 @@ inline const wchar_t kDriveNotReadyMessage[] = L"デバイスが準備されて�
 // made or loaded; the failure has been reported.
 HWND CreateMainWindow(HINSTANCE instance, int showCommand);
 
+// The drive and folder lists are filled a moment after the window is shown: the drives and
+// the game folder are read once the window waits for input, which the message loop tells by
+// BeginStartReading (a command begins it too). FillStartLists waits for them and fills the
+// lists now.
+void BeginStartReading();
+void FillStartLists();
+
 // The window's form, fields and lists.
 Form& MainForm();
 MainFields& MainWindowFields();

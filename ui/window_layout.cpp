@@ -5,17 +5,12 @@
 #include <vector>
 
 #include "app/handler.h"
+#include "app/owned.h"
+#include "app/system_calls.h"
 
 namespace nadeshiro::ui {
 
 namespace {
-
-template <typename F>
-F UserFunction(const char* name)
-{
-    static HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
-}
 
 // The font enumeration callbacks: 0 ends the listing.
 int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
@@ -38,31 +33,12 @@ int CALLBACK AnyFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM res
 // Whether face exists with the Japanese character set.
 bool HasJapaneseFace(const wchar_t* face)
 {
-    HDC dc = GetDC(nullptr);
     LOGFONTW query{};
     query.lfCharSet = SHIFTJIS_CHARSET;
     lstrcpynW(query.lfFaceName, face, LF_FACESIZE);
     bool found = false;
-    EnumFontFamiliesExW(dc, &query, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
+    EnumFontFamiliesExW(WindowDc(nullptr).get(), &query, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
     return found;
-}
-
-std::wstring FindJapaneseFace(const wchar_t* face);
-
-std::wstring g_overrideFace;
-
-// face when it holds Japanese, else the first Japanese face the system has. Asked once
-// per face: listing the system's fonts is slow.
-std::wstring JapaneseFace(const wchar_t* face)
-{
-    if (!g_overrideFace.empty()) return g_overrideFace;
-    static std::vector<std::pair<std::wstring, std::wstring>> known;
-    std::wstring key = face != nullptr ? face : L"";
-    for (const auto& entry : known)
-        if (entry.first == key) return entry.second;
-    known.emplace_back(key, FindJapaneseFace(face));
-    return known.back().second;
 }
 
 // The classic Japanese proportional interface face, or a face made to its metrics, so that the
@@ -81,12 +57,25 @@ std::wstring FindJapaneseFace(const wchar_t* face)
     for (const wchar_t* candidate : kOthers)
         if (HasJapaneseFace(candidate)) return candidate;
     std::wstring any;
-    HDC dc = GetDC(nullptr);
     LOGFONTW query{};
     query.lfCharSet = SHIFTJIS_CHARSET;
-    EnumFontFamiliesExW(dc, &query, AnyFace, reinterpret_cast<LPARAM>(&any), 0);
-    ReleaseDC(nullptr, dc);
+    EnumFontFamiliesExW(WindowDc(nullptr).get(), &query, AnyFace, reinterpret_cast<LPARAM>(&any), 0);
     return any.empty() && face != nullptr ? std::wstring(face) : any;
+}
+
+std::wstring g_overrideFace;
+
+// face when it holds Japanese, else the first Japanese face the system has. Asked once
+// per face: listing the system's fonts is slow.
+std::wstring JapaneseFace(const wchar_t* face)
+{
+    if (!g_overrideFace.empty()) return g_overrideFace;
+    static std::vector<std::pair<std::wstring, std::wstring>> known;
+    std::wstring key = face != nullptr ? face : L"";
+    for (const auto& entry : known)
+        if (entry.first == key) return entry.second;
+    known.emplace_back(key, FindJapaneseFace(face));
+    return known.back().second;
 }
 
 }  // namespace
@@ -103,36 +92,23 @@ int ScalePixels(int pixelsAt96, UINT dpi)
 
 UINT WindowDpi(HWND window)
 {
-    static const DpiFunctions system = [] {
-        DpiFunctions found;
-        found.forWindow = UserFunction<DpiFunctions::ForWindowFn>("GetDpiForWindow");
-        // Windows 8.1 has no DPI per window, but one per monitor.
-        if (found.forWindow == nullptr) {
-            HMODULE shcore = LoadLibraryW(L"shcore.dll");
-            if (shcore != nullptr)
-                found.forMonitor = reinterpret_cast<DpiFunctions::ForMonitorFn>(
-                    reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
-        }
-        return found;
-    }();
-    return WindowDpi(window, system);
-}
-
-UINT WindowDpi(HWND window, const DpiFunctions& functions)
-{
-    if (window != nullptr && functions.forWindow != nullptr) {
-        UINT dpi = functions.forWindow(window);
+    using ForWindowFn = UINT(WINAPI*)(HWND);
+    using ForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto forWindow = platform::sys::SystemFunction<ForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    // Windows 8.1 has no DPI per window, but one per monitor.
+    static const auto forMonitor =
+        forWindow != nullptr ? nullptr : platform::sys::SystemFunction<ForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+    if (window != nullptr && forWindow != nullptr) {
+        UINT dpi = forWindow(window);
         if (dpi != 0) return dpi;
     }
-    if (window != nullptr && functions.forMonitor != nullptr) {
+    if (window != nullptr && forMonitor != nullptr) {
         UINT x = 0, y = 0;
         HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
-        if (monitor != nullptr && SUCCEEDED(functions.forMonitor(monitor, 0 /* effective DPI */, &x, &y)) && y != 0)
+        if (monitor != nullptr && SUCCEEDED(forMonitor(monitor, 0 /* effective DPI */, &x, &y)) && y != 0)
             return y;
     }
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    int dpi = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
@@ -140,7 +116,7 @@ SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bo
 {
     RECT r{0, 0, TwipsToPixels(clientWidth, dpi), TwipsToPixels(clientHeight, dpi)};
     using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-    static auto adjustForDpi = UserFunction<AdjustFn>("AdjustWindowRectExForDpi");
+    static auto adjustForDpi = platform::sys::SystemFunction<AdjustFn>(L"user32.dll", "AdjustWindowRectExForDpi");
     if (adjustForDpi == nullptr || !adjustForDpi(&r, style, hasMenu, exStyle, dpi))
         AdjustWindowRectEx(&r, style, hasMenu, exStyle);
     return SIZE{r.right - r.left, r.bottom - r.top};
@@ -173,7 +149,7 @@ HFONT CreateInterfaceFont(UINT dpi)
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     using ForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-    static auto forDpi = UserFunction<ForDpiFn>("SystemParametersInfoForDpi");
+    static auto forDpi = platform::sys::SystemFunction<ForDpiFn>(L"user32.dll", "SystemParametersInfoForDpi");
     if (forDpi == nullptr || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
         metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(WindowDpi(nullptr)));
@@ -213,12 +189,10 @@ int CaptionOverreach(HWND control, bool button, UINT dpi)
     }
     std::wstring caption = WindowText(control);
     if (caption.empty()) return 0;
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    WindowDc dc(control);
+    Selected font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &size);
     return size.cx - (client.right - (button ? ScalePixels(8, dpi) : 0));
 }
 
@@ -231,20 +205,6 @@ bool HighContrast()
     if (g_assumeHighContrast) return true;
     HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
     return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) && (contrast.dwFlags & HCF_HIGHCONTRASTON);
-}
-
-void EnablePerMonitorDpi()
-{
-    using SetContextFn = BOOL(WINAPI*)(HANDLE);
-    static auto setContext = UserFunction<SetContextFn>("SetProcessDpiAwarenessContext");
-    if (setContext != nullptr) {
-        // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, then the first per-monitor version.
-        if (setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) return;
-        if (setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3)))) return;
-    }
-    using SetAwareFn = BOOL(WINAPI*)();
-    static auto setAware = UserFunction<SetAwareFn>("SetProcessDPIAware");
-    if (setAware != nullptr) setAware();
 }
 
 std::wstring WindowText(HWND window)

@@ -17,15 +17,6 @@ int ScalePixels(int pixelsAt96, UINT dpi);
 // else its monitor's (Windows 8.1), else the system's.
 UINT WindowDpi(HWND window);
 
-// The system functions WindowDpi asks, each null where the system lacks it.
-struct DpiFunctions {
-    using ForWindowFn = UINT(WINAPI*)(HWND);
-    using ForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    ForWindowFn forWindow = nullptr;
-    ForMonitorFn forMonitor = nullptr;
-};
-UINT WindowDpi(HWND window, const DpiFunctions& functions);
-
 // The outer size of a window whose client area is clientWidth x clientHeight twips.
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);
 
@@ -56,9 +47,6 @@ bool HighContrast();
 // Takes high contrast as on whatever the system says, for a test on a system that cannot switch
 // it on (Wine answers that it has no high contrast).
 void AssumeHighContrast(bool on);
-
-// Per-monitor DPI support, where the system has it.
-void EnablePerMonitorDpi();
 
 std::wstring WindowText(HWND window);
 // The caption of a tab control's tab.
