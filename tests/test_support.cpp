@@ -113,8 +113,15 @@ bool RunUnix(const std::wstring& script, const Names& arguments)
     for (const auto& argument : arguments) line += L"\" \"" + argument;
     line += L"\" \"" + UnixPath(done) + L"\"";
     StartProcess(L"Z:\\bin\\sh", line);
-    for (int i = 0; i < 400 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(25);
+    WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
     return DeleteFileW(done.c_str()) != FALSE;
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout)
+{
+    for (DWORD waited = 0; waited < timeout; waited += 25, Sleep(25))
+        if (done()) return true;
+    return done();
 }
 
 std::wstring Recorder::Text() const
