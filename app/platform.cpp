@@ -256,8 +256,9 @@ bool IsFolderName(const std::wstring& folder, const std::wstring& name)
 {
     // Names Windows refuses, or quietly changes, are refused the same way on every system: some
     // systems that run the tool accept characters Windows does not, and a name ending in a dot or
-    // a space would be made under another name than the one the slot copies then write into.
-    if (name.empty() || name == L"." || name == L".." || name.back() == L'.' || name.back() == L' ') return false;
+    // a space would be made under another name than the one the slot copies then write into ("."
+    // and ".." among them).
+    if (name.empty() || name.back() == L'.' || name.back() == L' ') return false;
     for (wchar_t c : name)
         if (c < 32 || c == L'\\' || c == L'/' || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'|' || c == L'?' || c == L'*')
             return false;
@@ -543,7 +544,6 @@ void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept
 FolderWriter::FolderWriter(const std::wstring& path) : path_(path)
 {
     size_t cut = path.find_last_of(L"\\/");
-    if (!IsFolderName(path.substr(0, cut == std::wstring::npos ? 0 : cut), path.substr(cut + 1))) RaiseSystemError(ERROR_INVALID_NAME, path);
     RemoveLeftoverTemporaries(cut == std::wstring::npos ? L"." : path.substr(0, cut + 1));
     temporaryPath_ = MakeTemporaryBeside(path, [](const std::wstring& temporaryPath) { return sys::MakeFolder(temporaryPath.c_str()); });
 }

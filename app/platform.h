@@ -94,8 +94,8 @@ private:
 // A folder made whole: it is made under a temporary name beside path (in path's folder, once
 // the leftovers there are tidied), filled through TemporaryPath, and given the name path by
 // Commit. Until then nothing of the name path is made, and a writer that goes without Commit
-// removes the temporary folder with the files in it. A path whose last name is no folder name
-// (IsFolderName) is refused as an invalid name; failures to make the folder name path.
+// removes the temporary folder with the files in it. The caller has checked path's last name
+// (IsFolderName); failures to make the folder name path.
 class FolderWriter {
 public:
     explicit FolderWriter(const std::wstring& path);

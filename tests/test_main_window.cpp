@@ -10,6 +10,7 @@
 
 #include "app/resource.h"
 #include "app/system_calls.h"
+#include "saves/commands.h"
 #include "tests/window_test_support.h"
 #include "ui/main_window.h"
 #include "ui/memo_window.h"
@@ -230,11 +231,12 @@ TEST_F(MainWindowTest, ANewBackUpShowsInTheFolderListInItsPlaceAndNothingElseCha
     EXPECT_EQ(made.depth, Dir1().Entries().back().depth);
     EXPECT_EQ(Dir1().Path(), game.Path());
     EXPECT_NE(MemoForm().Window(), nullptr);
-    SetWindowTextW(C(IDC_TEXT1), L"archive\\2027");  // made inside a listed folder: nothing new in the list
-    Click(C(IDC_COMMAND1));
-    EXPECT_TRUE(FolderExists(game / L"archive\\2027"));
-    EXPECT_EQ(shown(), expected);
     EXPECT_EQ(recorder.messages.size(), 0u);
+    SetWindowTextW(C(IDC_TEXT1), L"archive\\2027");  // a path, not one folder's name: refused, nothing new in the list
+    Click(C(IDC_COMMAND1));
+    EXPECT_FALSE(FolderExists(game / L"archive\\2027"));
+    EXPECT_EQ(shown(), expected);
+    EXPECT_TRUE(recorder.Said(kNotAFolderNameMessage, 0));
 }
 
 TEST_F(MainWindowTest, ADriveNotReadyBeepsWarnsAndKeepsTheFolderList)
