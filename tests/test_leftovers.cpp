@@ -26,12 +26,9 @@ struct Writer {
         : process(StartProcess(program, L"\"" + program + L"\" \"" + folder + L"\" " + mode + L" \"" + source + L"\""))
     {
         const std::wstring made = folder + L"\\" + Temporary(process.dwProcessId, 1);  // its temporary file or folder
-        auto held = [&] {
-            if (mode == L"restore") return Closed(made);
-            if (mode == L"backup") return Closed(made + L"\\" + Temporary(process.dwProcessId, 3));
-            return !TemporaryFilesIn(folder).empty();
-        };
-        WaitUntil(held);
+        WaitUntil([&] {
+            return mode == L"restore" ? Closed(made) : mode == L"backup" ? Closed(made + L"\\" + Temporary(process.dwProcessId, 3)) : !TemporaryFilesIn(folder).empty();
+        });
         EXPECT_EQ(TemporaryFilesIn(folder), Names{Temporary(process.dwProcessId, 1)});
     }
     void Kill() { TerminateProcess(process.hProcess, 1), WaitForSingleObject(process.hProcess, 30000); }
@@ -40,17 +37,6 @@ struct Writer {
 
 static Names Sorted(Names names) { return std::sort(names.begin(), names.end()), names; }
 
-// A file written with all its times (made, written, changed) at when, where the system lets them be set.
-static void Dated(const std::wstring& path, const std::string& bytes, LONGLONG when)
-{
-    WriteBytes(path, bytes);
-    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    FILE_BASIC_INFO times{};
-    times.CreationTime.QuadPart = times.LastWriteTime.QuadPart = times.ChangeTime.QuadPart = when;
-    EXPECT_TRUE(SetFileInformationByHandle(file, FileBasicInfo, &times, sizeof times)) << Utf8(path);
-    CloseHandle(file);
-}
-
 // A killed copy's leftovers go; so does a leftover whose writer's id has been given to a process
 // started after it was written, while one of a process running since before it stays.
 TEST(Leftovers, AKilledCopysTemporaryFileGoesAtTheNextWriteOrMemoViewAndNothingElse)
@@ -58,9 +44,17 @@ TEST(Leftovers, AKilledCopysTemporaryFileGoesAtTheNextWriteOrMemoViewAndNothingE
     constexpr DWORD kIds = 0x2000;  // above every id Wine gives while the tests run
     std::wstring writer = EnvironmentPath(L"NADESHIRO_WRITER");
     TestFolder game, busy, backup, viewed, reused;
+    // Leftovers of every id, all their times (made, written, changed, where the system lets them be
+    // set) when this process started: before the writers below.
     FILETIME started, unused[3];
-    GetProcessTimes(GetCurrentProcess(), &started, &unused[0], &unused[1], &unused[2]);  // as this process started: before the writers
-    for (DWORD id = 4; id < kIds; id += 4) Dated(reused / Temporary(id, 1), "before", ULARGE_INTEGER{{started.dwLowDateTime, started.dwHighDateTime}}.QuadPart);
+    GetProcessTimes(GetCurrentProcess(), &started, &unused[0], &unused[1], &unused[2]);
+    FILE_BASIC_INFO times{};
+    times.CreationTime.QuadPart = times.LastWriteTime.QuadPart = times.ChangeTime.QuadPart = ULARGE_INTEGER{{started.dwLowDateTime, started.dwHighDateTime}}.QuadPart;
+    for (DWORD id = 4; id < kIds; id += 4) {
+        WriteBytes(reused / Temporary(id, 1), "before");
+        HANDLE file = CreateFileW((reused / Temporary(id, 1)).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_TRUE(SetFileInformationByHandle(file, FileBasicInfo, &times, sizeof times) && CloseHandle(file));
+    }
     Writer killed(writer, game.Path()), running(writer, busy.Path()), killedInViewed(writer, viewed.Path());
     killed.Kill(), killedInViewed.Kill();
     const DWORD dead = killed.process.dwProcessId;
@@ -144,16 +138,10 @@ TEST(Leftovers, OnlyWhatTheToolMadeGoesLinksAndWhatTheyPointToStayWhole)
     EXPECT_EQ(ListFolder(game / linked), (Names{L"save02", L"save03"}));
     EXPECT_EQ(ListFolder(game / nested), (Names{L"save04", L"save05"}));
     EXPECT_EQ(recorder.messages.size(), 0u);
-}
-
-// A link or a junction named like a leftover is a reparse point on Windows. Wine makes none
-// (its CreateSymbolicLinkW makes nothing; it refuses FSCTL_SET_REPARSE_POINT), so that rule is
-// checked on its own here; the others by what the tidying leaves, above.
-TEST(Leftovers, AReparsePointIsNeverTheToolsOwn)
-{
-    constexpr DWORD kFile = FILE_ATTRIBUTE_ARCHIVE, kFolder = FILE_ATTRIBUTE_DIRECTORY, kLink = FILE_ATTRIBUTE_REPARSE_POINT;
-    EXPECT_FALSE(platform::MayBeOwnEntry(kFile | kLink, 1, true));    // a symbolic link to a file
-    EXPECT_FALSE(platform::MayBeOwnEntry(kFolder | kLink, 1, true));  // a junction, a link to a folder
+    // A link or a junction named like a leftover is a reparse point on Windows. Wine makes none (its
+    // CreateSymbolicLinkW makes nothing; it refuses FSCTL_SET_REPARSE_POINT): that rule on its own.
+    EXPECT_FALSE(platform::MayBeOwnEntry(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, 1, true));    // a link to a file
+    EXPECT_FALSE(platform::MayBeOwnEntry(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, 1, true));  // a junction
 }
 
 // Copies under another name, held up in a restore (its slot's temporary file closed, dated as the

@@ -10,7 +10,6 @@
 
 #include "app/resource.h"
 #include "app/system_calls.h"
-#include "saves/commands.h"
 #include "tests/window_test_support.h"
 #include "ui/main_window.h"
 #include "ui/memo_window.h"
@@ -232,11 +231,6 @@ TEST_F(MainWindowTest, ANewBackUpShowsInTheFolderListInItsPlaceAndNothingElseCha
     EXPECT_EQ(Dir1().Path(), game.Path());
     EXPECT_NE(MemoForm().Window(), nullptr);
     EXPECT_EQ(recorder.messages.size(), 0u);
-    SetWindowTextW(C(IDC_TEXT1), L"archive\\2027");  // a path, not one folder's name: refused, nothing new in the list
-    Click(C(IDC_COMMAND1));
-    EXPECT_FALSE(FolderExists(game / L"archive\\2027"));
-    EXPECT_EQ(shown(), expected);
-    EXPECT_TRUE(recorder.Said(kNotAFolderNameMessage, 0));
 }
 
 TEST_F(MainWindowTest, ADriveNotReadyBeepsWarnsAndKeepsTheFolderList)

@@ -17,7 +17,7 @@ namespace nadeshiro::test {
 using Names = std::vector<std::wstring>;
 // For EXPECT_PRED2: whether text holds part (a failure shows both).
 inline bool Holds(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
-void RemoveTree(const std::wstring& path);
+void RemoveTree(const std::wstring& path);  // a file, or a folder with everything in it
 
 // A fresh folder under root (the temporary folder when empty), removed with its content.
 class TestFolder {
