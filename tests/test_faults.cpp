@@ -190,7 +190,8 @@ TEST_F(FaultTest, AFileHeldUpForAMomentIsTriedAgain)
         {"memo read shared twice", 1, view, ERROR_SHARING_VIOLATION, 2, false, viewed, Some},
         {"memo read denied for good", 1, view, ERROR_ACCESS_DENIED, 1000, false, "", All},
         {"slot read denied three times", 2, slot, ERROR_ACCESS_DENIED, 3, false, "3 slots", Some},
-        {"slot read shared through all eight tries", 2, slot, ERROR_SHARING_VIOLATION, 8, false, "1 slots", All}};
+        {"slot read shared through all eight tries", 2, slot, ERROR_SHARING_VIOLATION, 8, false, "1 slots", All},
+        {"back-up folder's rename shared twice", 2, 4, ERROR_SHARING_VIOLATION, 2, true, "3 slots", Some}};  // after three slots' replaces
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WriteBytes(memo, kBefore);
