@@ -37,13 +37,40 @@ DWORD TriedAgainWhileHeld(DWORD code, Step&& step)
     return code;
 }
 
+// The tool's temporary name for the writer's process id and its counter.
+std::wstring TemporaryName(DWORD processId, DWORD counter)
+{
+    return L"~nadeshiro-" + NumberText(processId, 16) + L"-" + NumberText(counter, 16) + L".tmp";
+}
+
 // A name for the temporary file beside path, in the same folder, that no other run uses.
 std::wstring TemporaryPathBeside(const std::wstring& path)
 {
-    static unsigned counter = 0;
+    static DWORD counter = 0;
     size_t cut = path.find_last_of(L"\\/");
     std::wstring folder = cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
-    return folder + L"~nadeshiro-" + NumberText(GetCurrentProcessId(), 16) + L"-" + NumberText(++counter, 16) + L".tmp";
+    return folder + TemporaryName(GetCurrentProcessId(), ++counter);
+}
+
+// The longest temporary name: the longest name the tool writes into a folder.
+constexpr size_t kLongestTemporaryName = 32;  // "~nadeshiro-ffffffff-ffffffff.tmp"
+
+bool SameText(std::wstring_view a, std::wstring_view b)
+{
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// A device's name, which Windows takes for the device, not a file, with an extension or not: the
+// name before its first dot, without the spaces that end it.
+bool IsDeviceName(std::wstring_view name)
+{
+    std::wstring_view base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
+    for (std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
+        if (SameText(base, device)) return true;
+    if (base.size() != 4 || !(SameText(base.substr(0, 3), L"COM") || SameText(base.substr(0, 3), L"LPT"))) return false;
+    wchar_t digit = base[3];
+    return (digit >= L'1' && digit <= L'9') || digit == L'\x00B9' || digit == L'\x00B2' || digit == L'\x00B3';
 }
 
 // Makes a file or folder under a temporary name beside path with make (true when it made it),
@@ -69,6 +96,28 @@ bool SameFile(HANDLE a, const std::wstring& path)
     if (!sys::Identity(a, &ia) || !sys::Identity(b.get(), &ib)) RaiseLastError(path);
     return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
            ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+// Opens path to read it, sharing it as share says. A file another program holds for a moment
+// is tried again as a write is; a folder in its place is refused at once, as nothing holds it.
+// Raises the read error.
+Handle OpenToRead(const std::wstring& path, DWORD share)
+{
+    Handle file;
+    auto open = [&] {
+        file = Handle(sys::Open(path.c_str(), GENERIC_READ, share, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+        return file.valid();
+    };
+    if (open()) return file;
+    DWORD code = GetLastError();
+    if (code == ERROR_ACCESS_DENIED) {
+        DWORD attributes = sys::Attributes(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) RaiseSystemError(code, path);
+    }
+    code = TriedAgainWhileHeld(code, open);
+    if (code == 0) return file;
+    SetLastError(code);
+    RaiseLastReadError(path);
 }
 
 // Refuses a destination that must not be replaced, as Windows does: a folder, a read-only
@@ -176,29 +225,31 @@ std::wstring Probe(const std::wstring& path)
     return data.cFileName;
 }
 
-// Refuses a name for a new folder that Windows would refuse.
-static void CheckFolderName(const std::wstring& path)
+bool Exists(const std::wstring& path)
 {
-    // Names Windows refuses, or quietly changes, are refused here the same way on every
-    // system: some systems that run the tool accept characters Windows does not, and a name
-    // ending in a dot or a space would be made under another name than the one the slot
-    // copies then write into.
-    size_t start = path.size() >= 2 && path[1] == L':' ? 2 : 0;
-    size_t componentStart = start;
-    for (size_t i = start; i <= path.size(); ++i) {
-        if (i == path.size() || IsSeparator(path[i])) {
-            std::wstring_view component(path.data() + componentStart, i - componentStart);
-            if (component.size() > 255) RaiseSystemError(ERROR_FILENAME_EXCED_RANGE, path);
-            if (!component.empty() && component != L"." && component != L".." &&
-                (component.back() == L'.' || component.back() == L' '))
-                RaiseSystemError(ERROR_INVALID_NAME, path);
-            componentStart = i + 1;
-            continue;
-        }
-        wchar_t c = path[i];
-        if (c < 32 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'|' || c == L'?' || c == L'*')
-            RaiseSystemError(ERROR_INVALID_NAME, path);
-    }
+    if (sys::Attributes(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return false;
+    RaiseSystemError(code, path);
+}
+
+bool IsFolderName(const std::wstring& folder, const std::wstring& name)
+{
+    // Names Windows refuses, or quietly changes, are refused the same way on every system: some
+    // systems that run the tool accept characters Windows does not, and a name ending in a dot or
+    // a space would be made under another name than the one the slot copies then write into ("."
+    // and ".." among them).
+    if (name.empty() || name.back() == L'.' || name.back() == L' ') return false;
+    for (wchar_t c : name)
+        if (c < 32 || c == L'\\' || c == L'/' || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'|' || c == L'?' || c == L'*')
+            return false;
+    // The tidying would take a folder of the tool's temporary form for a leftover.
+    constexpr std::wstring_view kStart = L"~nadeshiro-", kEnd = L".tmp";
+    std::wstring_view view = name;
+    if (view.size() >= kStart.size() + kEnd.size() && SameText(view.substr(0, kStart.size()), kStart) &&
+        SameText(view.substr(view.size() - kEnd.size()), kEnd))
+        return false;
+    return !IsDeviceName(name) && folder.size() + 1 + name.size() + 1 + kLongestTemporaryName < MAX_PATH;
 }
 
 bool IsFolder(const std::wstring& path)
@@ -240,8 +291,7 @@ void RequireFolder(const std::wstring& path)
 
 void CopyWholeFile(const std::wstring& from, const std::wstring& to)
 {
-    Handle source(sys::Open(from.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
-    if (!source.valid()) RaiseLastReadError(from);
+    Handle source = OpenToRead(from, FILE_SHARE_READ);
     FILE_BASIC_INFO info{};
     if (!sys::Information(source.get(), FileBasicInfo, &info, sizeof info)) RaiseLastError(from);
     if (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) RaiseSystemError(ERROR_ACCESS_DENIED, from);
@@ -285,8 +335,9 @@ bool IsLowerHex(std::wstring_view digits)
     return true;
 }
 
-// The process id in a temporary name of the tool's own making.
-bool TemporaryNameWriter(std::wstring_view name, DWORD& processId)
+// The process id and the counter in a temporary name of the tool's own making: only the very
+// name the tool gives, for an id a process can have (the system gives multiples of four).
+bool TemporaryNameWriter(std::wstring_view name, DWORD& processId, DWORD& counter)
 {
     constexpr std::wstring_view kStart = L"~nadeshiro-", kEnd = L".tmp";
     if (name.size() <= kStart.size() + kEnd.size() || name.substr(0, kStart.size()) != kStart ||
@@ -297,7 +348,8 @@ bool TemporaryNameWriter(std::wstring_view name, DWORD& processId)
     if (dash == std::wstring_view::npos || !IsLowerHex(middle.substr(0, dash)) || !IsLowerHex(middle.substr(dash + 1)))
         return false;
     processId = static_cast<DWORD>(HexValue(middle.substr(0, dash)));
-    return true;
+    counter = static_cast<DWORD>(HexValue(middle.substr(dash + 1)));
+    return processId != 0 && processId % 4 == 0 && counter != 0 && name == TemporaryName(processId, counter);
 }
 
 // A slot file's name as the back-up writes it: "save00" to "save29".
@@ -350,8 +402,9 @@ bool WriterRunning(DWORD processId, LONGLONG changed)
 
 struct OwnName {
     std::wstring name;
-    bool temporary;  // a temporary name, with its writer's process id; else a slot file's
-    DWORD writer;
+    bool temporary = false;  // a temporary name, with its writer's process id and counter; else a slot file's
+    DWORD writer = 0, counter = 0;
+    explicit OwnName(std::wstring entry) : name(std::move(entry)) { temporary = TemporaryNameWriter(name, writer, counter); }
 };
 
 // Adds an entry of a folder's listing to names when the tidying may remove it: the tool's
@@ -360,8 +413,7 @@ struct OwnName {
 void AddOwnName(std::wstring name, DWORD attributes, bool slots, std::vector<OwnName>& names, bool& others)
 {
     if (name == L"." || name == L"..") return;
-    OwnName own{std::move(name), false, 0};
-    own.temporary = TemporaryNameWriter(own.name, own.writer);
+    OwnName own(std::move(name));
     if (slots && (attributes & FILE_ATTRIBUTE_DIRECTORY)) others = true;  // no folder of the tool's is inside
     else if (own.temporary || (slots && IsSlotName(own.name))) names.push_back(std::move(own));
     else others = true;
@@ -436,8 +488,11 @@ bool CheckOwnEntry(const std::wstring& base, const std::wstring& final, const Ow
     if (folder) {
         std::vector<OwnName> inside;
         if (!OwnNamesInside(entry.get(), inside)) return false;
-        for (const auto& name : inside)
+        for (const auto& name : inside) {
+            // The writer of a temporary folder names the files it writes into it after itself, later.
+            if (name.temporary && (!own.temporary || name.writer != own.writer || name.counter <= own.counter)) return false;
             if (!CheckOwnEntry(path, entryFinal, name, name.temporary, false, checked)) return false;
+        }
     }
     checked.push_back({std::move(entry), identity.dwFileAttributes});
     return true;
@@ -493,7 +548,6 @@ void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept
 
 FolderWriter::FolderWriter(const std::wstring& path) : path_(path)
 {
-    CheckFolderName(path);
     size_t cut = path.find_last_of(L"\\/");
     RemoveLeftoverTemporaries(cut == std::wstring::npos ? L"." : path.substr(0, cut + 1));
     temporaryPath_ = MakeTemporaryBeside(path, [](const std::wstring& temporaryPath) { return sys::MakeFolder(temporaryPath.c_str()); });
@@ -522,7 +576,7 @@ void FolderWriter::Discard() noexcept
         sys::Tolerated tolerated;
         size_t cut = temporaryPath_.find_last_of(L"\\/");
         std::wstring parent = cut == std::wstring::npos ? L"." : temporaryPath_.substr(0, cut + 1);
-        RemoveOwnEntry(parent, FolderFinalPath(parent), {temporaryPath_.substr(cut + 1), false, 0}, false);
+        RemoveOwnEntry(parent, FolderFinalPath(parent), OwnName(temporaryPath_.substr(cut + 1)), false);
     } catch (...) {
         // Out of memory: the folder is a leftover that a later write removes.
     }
@@ -581,9 +635,7 @@ TextFile::TextFile(const std::wstring& path, FileMode mode) : path_(path)
         output_.emplace(path);
         return;
     }
-    Handle input(sys::Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-                           FILE_FLAG_SEQUENTIAL_SCAN));
-    if (!input.valid()) RaiseLastReadError(path);
+    Handle input = OpenToRead(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
     LARGE_INTEGER size{};
     if (!sys::Size(input.get(), &size)) RaiseLastError(path);
     if (size.QuadPart > 0x7FFFFFFF) throw RuntimeError(err::OutOfMemory, path);

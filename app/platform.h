@@ -19,7 +19,18 @@ namespace nadeshiro::platform {
 // attribute and folders; never a volume label), empty when nothing matches. A path ending
 // in "\" lists that folder's own entries; wildcards match as a listing does.
 std::wstring Probe(const std::wstring& path);
-inline bool Exists(const std::wstring& path) { return !Probe(path).empty(); }
+// Whether anything (a file or a folder, of any attributes) is there under exactly this path:
+// the name is compared as it is, never as a pattern. A path ending in "\" is its folder.
+bool Exists(const std::wstring& path);
+
+// Whether name can name one new folder made in folder, as Windows names folders: one name (no
+// "\", "/" or drive, not "." or ".."), none of the characters Windows refuses in a name
+// (< > : " | ? * and control characters), not ending in a dot or a space, no device's name (CON,
+// PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9 and their superscript-digit forms, CONIN$ and CONOUT$,
+// with an extension or not), not of the form of the tool's temporary names, and short enough
+// that the folder and every file the tool writes into it stay within the longest path Windows
+// takes from the tool (which does not ask for long paths). The empty name is none.
+bool IsFolderName(const std::wstring& folder, const std::wstring& name);
 
 inline bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -45,14 +56,16 @@ void CopyWholeFile(const std::wstring& from, const std::wstring& to);
 bool CanCreateFileIn(const std::wstring& folder);
 
 // Removes the temporary files and folders a run of the tool that has ended (a crash, a power
-// cut) left in folder: named as the tool names them, "~nadeshiro-<process id>-<counter>.tmp"
-// in lower-case hexadecimal, whose process is gone: no process of that id runs, or the one
-// that does started after the leftover was last changed (it was given the id of one that
-// ended). Only what the tool made goes: a plain file with no other name, or a real folder, that
-// is itself that entry of folder and not reached through a link; a folder with the slot files
-// and temporary files in it, and only when it holds nothing else. Each is deleted through the
-// one handle it was checked by. Everything else, and what a running copy of the tool writes
-// under whatever name, is left alone. Never fails.
+// cut) left in folder: named exactly as the tool names them, "~nadeshiro-<process id>-<counter>.tmp"
+// in lower-case hexadecimal without leading zeros, with an id a process can have (a nonzero
+// multiple of four) and a nonzero counter, whose process is gone: no process of that id runs,
+// or the one that does started after the leftover was last changed (it was given the id of one
+// that ended). Only what the tool made goes: a plain file with no other name, or a real folder,
+// that is itself that entry of folder and not reached through a link; a folder with the slot
+// files and temporary files in it, and only when it holds nothing else and its temporary files
+// are its own writer's, named after it. Each is deleted through the one handle it was checked
+// by. Everything else, and what a running copy of the tool writes under whatever name, is left
+// alone. Never fails.
 void RemoveLeftoverTemporaries(const std::wstring& folder) noexcept;
 // Whether an entry with these attributes and this many names may be one the tool made, as
 // the tidying asks: a plain file with one name, or a real folder where folders are allowed;
@@ -98,8 +111,8 @@ private:
 // A folder made whole: it is made under a temporary name beside path (in path's folder, once
 // the leftovers there are tidied), filled through TemporaryPath, and given the name path by
 // Commit. Until then nothing of the name path is made, and a writer that goes without Commit
-// removes the temporary folder with the files in it. path's name is checked as Windows checks
-// folder names; failures to make the folder name path.
+// removes the temporary folder with the files in it. The caller has checked path's last name
+// (IsFolderName); failures to make the folder name path.
 class FolderWriter {
 public:
     explicit FolderWriter(const std::wstring& path);

@@ -11,7 +11,12 @@ bool BackUp(MainFields& fields, const std::wstring& openFolder, const std::wstri
 {
     platform::RequireFolder(openFolder);
     Module1::WorkPath = openFolder + L"\\" + name;
-    if (platform::Exists(Module1::WorkPath)) {
+    // The name the player types is one folder's name, never a path.
+    if (!name.empty() && !platform::IsFolderName(openFolder, name)) {
+        platform::ShowMessage(kNotAFolderNameMessage, platform::kStyleOk, kMessageTitle);
+        return false;
+    }
+    if (platform::Exists(Module1::WorkPath)) {  // the empty name: the open folder itself
         platform::ShowMessage(kNameTakenMessage, platform::kStyleOk, kMessageTitle);
         return false;
     }

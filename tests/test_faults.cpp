@@ -2,35 +2,28 @@
 // A killed copy's leftovers wait where each command writes; its tidying may fail on them too.
 #include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <string>
-#include <vector>
+#include <map>
 
 #include "app/system_calls.h"
 #include "memo/memo_file.h"
 #include "saves/commands.h"
 #include "tests/test_support.h"
 
-static int g_points = 0, g_torn = 0, g_left = 0;
-
 const std::wstring kSlots[] = {L"save00", L"save07", L"save12"};
 std::string Old(const std::wstring& slot) { return SlotContent(L"old " + slot, 100); }
 std::string New(const std::wstring& slot) { return SlotContent(L"new " + slot, slot == L"save12" ? 1536 * 1024 : 3000); }  // 12: many reads and writes
 const std::string kBefore = "\"前の思い出\"\r\n";
 
-// What a killed copy left in folder (its id is no process's: no process has an odd id): a
-// read-only temporary file and a back-up folder it began, with a slot and a temporary file in it.
-const Names kPlanted = {L"~nadeshiro-3-1.tmp", L"~nadeshiro-3-2.tmp"};
+// What a killed copy left in folder (its id is no process's: none has one so high): a read-only
+// temporary file and a back-up folder it began, with a slot and a temporary file in it.
+const Names kPlanted = {L"~nadeshiro-7ffffffc-1.tmp", L"~nadeshiro-7ffffffc-2.tmp"};
 static void Plant(const std::wstring& folder)
 {
-    for (const auto& name : kPlanted) {
-        SetFileAttributesW((folder + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW((folder + L"\\" + name).c_str())) RemoveTree(folder + L"\\" + name);
-    }
+    for (const auto& name : kPlanted) RemoveTree(folder + L"\\" + name);
     WriteBytes(folder + L"\\" + kPlanted[0], "killed");
     SetFileAttributesW((folder + L"\\" + kPlanted[0]).c_str(), FILE_ATTRIBUTE_READONLY);
     CreateDirectoryW((folder + L"\\" + kPlanted[1]).c_str(), nullptr);
-    for (const wchar_t* name : {L"save00", L"~nadeshiro-3-3.tmp"}) WriteBytes(folder + L"\\" + kPlanted[1] + L"\\" + name, "killed");
+    for (const wchar_t* name : {L"save00", L"~nadeshiro-7ffffffc-3.tmp"}) WriteBytes(folder + L"\\" + kPlanted[1] + L"\\" + name, "killed");
 }
 // Temporary names in folders other than the killed copy's: what the command left.
 static Names LeftBy(const Names& folders)
@@ -47,21 +40,13 @@ static Names LeftBy(const Names& folders)
 static std::string Unflushed(const std::vector<platform::sys::Call>& calls)
 {
     std::string found;
-    for (size_t i = 0; i < calls.size(); ++i) {
-        if (std::string(calls[i].kind) != "Replace") continue;
-        bool flushed = false;
-        for (size_t j = 0; j < i; ++j) {
-            if (calls[j].path != calls[i].path) continue;
-            if (std::string(calls[j].kind) == "Flush") flushed = calls[j].made;
-            if (std::string(calls[j].kind) == "Write") flushed = false;
-        }
-        if (!flushed) found += Utf8(calls[i].path) + " replaced without a flush after its last write\n";
+    std::map<std::wstring, bool> flushed;  // by path: flushed since its last write
+    for (const auto& call : calls) {
+        const std::string kind = call.kind;
+        if (kind == "Write" || kind == "Flush") flushed[call.path] = kind == "Flush" && call.made;
+        if (kind == "Replace" && !flushed[call.path]) found += Utf8(call.path) + " replaced without a flush after its last write\n";
     }
     return found;
-}
-static int Replaces(const std::vector<platform::sys::Call>& calls)
-{
-    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [](auto& c) { return std::string(c.kind) == "Replace"; }));
 }
 
 struct FaultTest : ::testing::Test {
@@ -69,11 +54,12 @@ struct FaultTest : ::testing::Test {
     MainFields fields;
     Recorder recorder;
     void SetUp() override { fields.GameFolder = game.Path(); }
-    static void TearDownTestSuite() { std::printf("fault injection: %d failure points tried, %d torn, %d left behind\n", g_points, g_torn, g_left); }
 
+    // whole(failed) describes what the files hold that they must not: empty when nothing is torn.
     void FailEachCall(const std::function<void()>& prepare, const std::function<void()>& command,
-                      const std::function<bool(bool)>& whole, const Names& paths, const Names& folders, const std::wstring& tidied)
+                      const std::function<std::string(bool)>& whole, const Names& paths, const Names& folders, const std::wstring& tidied)
     {
+        int points = 0, torn = 0, leftBehind = 0;
         const struct { DWORD error; bool torn; const wchar_t* number; } kinds[] = {{ERROR_DISK_FULL, false, L"'61'"},
             {ERROR_ACCESS_DENIED, false, L"'75'"}, {ERROR_SHARING_VIOLATION, false, L"'70'"}, {ERROR_NOT_READY, false, L"'71'"},
             {ERROR_DISK_FULL, true, L"'61'"}};  // torn: a write that writes half and fails
@@ -85,9 +71,8 @@ struct FaultTest : ::testing::Test {
                 recorder.messages.clear();
                 platform::sys::ArmFault({call, kind.error, kind.torn});
                 platform::sys::RecordCalls(true);
-                bool completed = RunHandler(command);
-                bool reached = platform::sys::CallsMade() >= call, triedAgain = platform::sys::Paused() > 0;
-                bool tolerated = platform::sys::FailureTolerated();
+                const bool completed = RunHandler(command), reached = platform::sys::CallsMade() >= call,
+                           triedAgain = platform::sys::Paused() > 0, tolerated = platform::sys::FailureTolerated();
                 const std::vector<platform::sys::Call> calls = platform::sys::Calls();
                 platform::sys::RecordCalls(false);
                 platform::sys::ArmFault({});
@@ -95,14 +80,16 @@ struct FaultTest : ::testing::Test {
                 if (!reached) {  // every call made: the killed copy's leftovers are gone
                     EXPECT_TRUE(completed);
                     EXPECT_EQ(recorder.messages.size(), 0u);
-                    EXPECT_TRUE(whole(false));
-                    EXPECT_GT(Replaces(calls), 0) << "nothing was put in place: the order of the calls proves nothing";
+                    EXPECT_EQ(whole(false), "");
+                    EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](auto& c) { return std::string(c.kind) == "Replace"; }))
+                        << "nothing was put in place: the order of the calls proves nothing";
                     EXPECT_EQ(TemporaryFilesIn(tidied), Names{});
+                    std::printf("fault injection: %d failure points tried, %d torn, %d left behind\n", points, torn, leftBehind);
                     return;
                 }
-                ++g_points;
+                ++points;
                 Names left = LeftBy(folders);
-                g_left += !left.empty();
+                leftBehind += !left.empty();
                 EXPECT_EQ(left, Names{});
                 if (completed && (triedAgain || tolerated)) {  // a replace held up for a moment, then made; a tidying that left what it could not check
                     EXPECT_EQ(recorder.messages.size(), 0u);
@@ -113,9 +100,9 @@ struct FaultTest : ::testing::Test {
                     EXPECT_EQ(recorder.Text().find(L"~nadeshiro-"), std::wstring::npos) << Utf8(recorder.Text());  // the player's paths
                     EXPECT_TRUE(std::any_of(paths.begin(), paths.end(), [&](auto& p) { return recorder.Reported(L"\n" + p); })) << Utf8(recorder.messages[0].prompt);
                 }
-                bool ok = whole(!completed);
-                g_torn += !ok;
-                EXPECT_TRUE(ok) << "torn";
+                const std::string found = whole(!completed);
+                torn += !found.empty();
+                EXPECT_EQ(found, "");
             }
         }
     }
@@ -127,11 +114,11 @@ TEST_F(FaultTest, BackUp)
     for (const auto& slot : kSlots) WriteBytes(game / slot, New(slot));
     FailEachCall([&] { RemoveTree(made); }, [&] { ASSERT_TRUE(BackUp(fields, backups.Path(), L"new")); },
                  [&](bool failed) {  // whole copies of the slots below the failing one, in slot order; the game's as they were
-                     Names names = ListFolder(made);
-                     bool whole = names.size() <= 3 && (failed || names.size() == 3);
-                     for (size_t i = 0; i < 3; ++i) whole = whole && ReadBytes(game / kSlots[i]) == New(kSlots[i]) &&
-                         (i >= names.size() || (names[i] == kSlots[i] && ReadBytes(made + L"\\" + kSlots[i]) == New(kSlots[i])));
-                     return whole;
+                     std::string got;
+                     for (const auto& name : ListFolder(made)) got += Utf8(name) + (ReadBytes(made + L"\\" + name) == New(name) ? " " : " (torn) ");
+                     for (const auto& slot : kSlots) got += ReadBytes(game / slot) == New(slot) ? "" : "(the game's " + Utf8(slot) + " changed) ";
+                     const std::string all = "save00 save07 save12 ";
+                     return (failed ? all.compare(0, got.size(), got) == 0 : got == all) ? "" : "the back-up holds " + got;
                  },
                  {game / L"save", backups.Path(), game.Path()}, {backups.Path(), made}, backups.Path());
 }
@@ -143,11 +130,11 @@ TEST_F(FaultTest, Restore)
     FailEachCall([&] { for (const auto& slot : {kSlots[0], kSlots[1], kSlots[2], std::wstring(L"save20")}) WriteBytes(game / slot, Old(slot)); },
                  [&] { Restore(fields, backup.Path()); },
                  [&](bool failed) {  // the slots below the failing one restored, the others (and the absent save20) as they were
-                     size_t restored = 0;
-                     while (restored < 3 && ReadBytes(game / kSlots[restored]) == New(kSlots[restored])) ++restored;
-                     bool whole = (failed || restored == 3) && ReadBytes(game / L"save20") == Old(L"save20");
-                     for (size_t i = restored; i < 3; ++i) whole = whole && ReadBytes(game / kSlots[i]) == Old(kSlots[i]);
-                     return whole;
+                     std::string got;
+                     for (const auto& slot : {kSlots[0], kSlots[1], kSlots[2], std::wstring(L"save20")})
+                         got += ReadBytes(game / slot) == New(slot) ? "new " : ReadBytes(game / slot) == Old(slot) ? "old " : "torn ";
+                     const std::string wanted[] = {"old old old old ", "new old old old ", "new new old old ", "new new new old "};
+                     return std::find(wanted + (failed ? 0 : 3), wanted + 4, got) != wanted + 4 ? "" : "the game's slots are " + got;
                  },
                  {backup.Path(), game / L"save"}, {game.Path(), backup.Path()}, game.Path());
 }
@@ -156,55 +143,80 @@ TEST_F(FaultTest, MemoSave)
 {
     const std::wstring memo = backups / L"omoide.txt";
     FailEachCall([&] { WriteBytes(memo, kBefore); }, [&] { WriteMemo(backups.Path(), std::wstring(5000, L'思')); },
-                 [&](bool failed) { std::string now = ReadBytes(memo); return (failed && now == kBefore) || (now.size() == 10004 && now.front() == '"'); },
+                 [&](bool failed) {
+                     std::string now = ReadBytes(memo);
+                     return (failed && now == kBefore) || (now.size() == 10004 && now.front() == '"') ? "" : "the memo holds " + now.substr(0, 20);
+                 },
                  {memo}, {backups.Path()}, backups.Path());
 }
 
-// A destination held up for a moment (a scanner opening the new file, a sync client), when
-// checked before the write or when replaced, is tried again for about two seconds at most if
-// denied or shared; a read-only or folder destination is refused at once.
-TEST_F(FaultTest, ADestinationHeldUpForAMomentIsTriedAgain)
+// A file held up for a moment (a scanner opening it just after it was written, a sync client),
+// where it is read, checked before the write or replaced, is tried again for about two seconds at
+// most if denied or shared; a read-only or folder destination, and a folder read as a file, are
+// refused at once.
+TEST_F(FaultTest, AFileHeldUpForAMomentIsTriedAgain)
 {
-    const std::wstring memo = backups / L"omoide.txt";
-    // The check before the write asks for the memo's attributes, then opens it to see whether
-    // it may be replaced: the call after the first that asks for its attributes.
-    WriteBytes(memo, kBefore);
-    platform::sys::RecordCalls(true);
-    ASSERT_TRUE(RunHandler([&] { WriteMemo(backups.Path(), L"新"); }));
-    const std::vector<platform::sys::Call> calls = platform::sys::Calls();
-    platform::sys::RecordCalls(false);
-    const auto asked = std::find_if(calls.begin(), calls.end(), [&](auto& c) { return std::string(c.kind) == "Attributes" && c.path == memo; });
-    ASSERT_NE(asked, calls.end());
-    const int check = static_cast<int>(asked - calls.begin()) + 2;
-    ASSERT_EQ(std::string(calls[static_cast<size_t>(check - 1)].kind), "Open");
-    const struct { const char* name; int call; DWORD error; int times; bool replacesOnly, saved; DWORD pausedAtLeast, pausedAtMost; } cases[] = {
-        {"replace shared twice", 1, ERROR_SHARING_VIOLATION, 2, true, true, 1, 2000},
-        {"replace denied for good", 1, ERROR_ACCESS_DENIED, 1000, true, false, 1500, 2000},
-        {"replace on a full disk", 1, ERROR_DISK_FULL, 1, true, false, 0, 0},
-        {"check shared three times", check, ERROR_SHARING_VIOLATION, 3, false, true, 1, 2000},
-        {"check denied for good", check, ERROR_ACCESS_DENIED, 1000, false, false, 1500, 2000},
-        {"check not ready", check, ERROR_NOT_READY, 1, false, false, 0, 0}};
+    const std::wstring memo = backups / L"omoide.txt", made = backups / L"new";
+    for (const auto& slot : kSlots) WriteBytes(game / slot, New(slot));
+    std::wstring shown;
+    const struct { std::function<void()> run; std::function<std::string()> left; } commands[] = {
+        {[&] { WriteMemo(backups.Path(), L"新"); }, [&] { return ReadBytes(memo); }},
+        {[&] { ShowMemo(backups.Path(), shown); }, [&] { return Utf8(shown); }},
+        {[&] { ASSERT_TRUE(BackUp(fields, backups.Path(), L"new")); }, [&] { return std::to_string(ListFolder(made).size()) + " slots"; }}};
+    // The call that opens path for the command: the first open of it, or (check) the one after
+    // its attributes are first asked, which sees whether it may be replaced.
+    auto opening = [&](int command, const std::wstring& path, bool check) {
+        WriteBytes(memo, kBefore);
+        platform::sys::RecordCalls(true);
+        EXPECT_TRUE(RunHandler(commands[command].run));
+        const std::vector<platform::sys::Call> calls = platform::sys::Calls();
+        platform::sys::RecordCalls(false);
+        RemoveTree(made);
+        auto at = std::find_if(calls.begin(), calls.end(), [&](auto& c) { return std::string(c.kind) == (check ? "Attributes" : "Open") && c.path == path; });
+        EXPECT_EQ(at < calls.end() - 1 ? std::string(at[check ? 1 : 0].kind) : "none", "Open") << Utf8(path);
+        return static_cast<int>(at - calls.begin()) + (check ? 2 : 1);
+    };
+    const int check = opening(0, memo, true), view = opening(1, memo, false), slot = opening(2, game / kSlots[1], false);
+    const std::string saved = "\"\x90\x56\"\r\n", before = kBefore, viewed = Utf8(shown);
+    ASSERT_NE(viewed, "");
+    enum Pauses { None, Some, All };  // Some: held for a few tries, then made; All: held through every try, then reported
+    const struct { const char* name; int command, call; DWORD error; int times; bool replacesOnly; std::string left; Pauses paused; } cases[] = {
+        {"replace shared twice", 0, 1, ERROR_SHARING_VIOLATION, 2, true, saved, Some},
+        {"replace denied for good", 0, 1, ERROR_ACCESS_DENIED, 1000, true, before, All},
+        {"replace on a full disk", 0, 1, ERROR_DISK_FULL, 1, true, before, None},
+        {"check shared three times", 0, check, ERROR_SHARING_VIOLATION, 3, false, saved, Some},
+        {"check denied for good", 0, check, ERROR_ACCESS_DENIED, 1000, false, before, All},
+        {"check not ready", 0, check, ERROR_NOT_READY, 1, false, before, None},
+        {"memo read shared twice", 1, view, ERROR_SHARING_VIOLATION, 2, false, viewed, Some},
+        {"memo read denied for good", 1, view, ERROR_ACCESS_DENIED, 1000, false, "", All},
+        {"slot read denied three times", 2, slot, ERROR_ACCESS_DENIED, 3, false, "3 slots", Some},
+        {"slot read shared through all eight tries", 2, slot, ERROR_SHARING_VIOLATION, 8, false, "1 slots", All},
+        {"back-up folder's rename shared twice", 2, 4, ERROR_SHARING_VIOLATION, 2, true, "3 slots", Some}};  // after three slots' replaces
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WriteBytes(memo, kBefore);
+        shown.clear();
         recorder.messages.clear();
         platform::sys::ArmFault({c.call, c.error, false, c.times, c.replacesOnly});
-        EXPECT_EQ(RunHandler([&] { WriteMemo(backups.Path(), L"新"); }), c.saved);
-        DWORD paused = platform::sys::Paused();
+        RunHandler(commands[c.command].run);
+        const DWORD paused = platform::sys::Paused();
         platform::sys::ArmFault({});
-        EXPECT_GE(paused, c.pausedAtLeast);
-        EXPECT_LE(paused, c.pausedAtMost);
-        EXPECT_EQ(ReadBytes(memo), c.saved ? "\"\x90\x56\"\r\n" : kBefore);
+        EXPECT_GE(paused, c.paused == All ? 1500u : c.paused == Some ? 1u : 0u);
+        EXPECT_LE(paused, c.paused == None ? 0u : c.paused == Some ? 1499u : 2000u);
+        EXPECT_EQ(commands[c.command].left(), c.left);
+        RemoveTree(made);
         EXPECT_EQ(TemporaryFilesIn(backups.Path()), Names{});
-        EXPECT_EQ(recorder.messages.size(), c.saved ? 0u : 1u);
+        EXPECT_EQ(recorder.messages.size(), c.paused == Some ? 0u : 1u);
+        EXPECT_TRUE(c.error != ERROR_SHARING_VIOLATION || c.paused != All || Holds(recorder.First(), L"'72'")) << Utf8(recorder.First());  // unreadable while held
     }
     SetFileAttributesW(memo.c_str(), FILE_ATTRIBUTE_READONLY);
     CreateDirectoryW((game / L"omoide.txt").c_str(), nullptr);
-    for (const std::wstring& folder : {backups.Path(), game.Path()}) {  // a read-only memo; a folder of the memo's name
-        SCOPED_TRACE(Utf8(folder));
+    const std::function<void()> refused[] = {[&] { WriteMemo(backups.Path(), L"新"); }, [&] { WriteMemo(game.Path(), L"新"); },
+                                             [&] { ShowMemo(game.Path(), shown); }};  // a read-only memo; a folder of the memo's name
+    for (const auto& command : refused) {
         recorder.messages.clear();
         platform::sys::ArmFault({});
-        EXPECT_FALSE(RunHandler([&] { WriteMemo(folder, L"新"); }));
+        EXPECT_FALSE(RunHandler(command));
         EXPECT_EQ(platform::sys::Paused(), 0u);
         EXPECT_TRUE(recorder.Reported(L"'75'")) << Utf8(recorder.Text());
     }
@@ -212,7 +224,7 @@ TEST_F(FaultTest, ADestinationHeldUpForAMomentIsTriedAgain)
     EXPECT_EQ(ReadBytes(memo), kBefore);
 }
 
-struct FullDiskTest : FaultTest { static void TearDownTestSuite() {} };  // a real full disk: a tmpfs the test script mounts
+using FullDiskTest = FaultTest;  // a real full disk: a tmpfs the test script mounts
 TEST_F(FullDiskTest, ABackUpThatDoesNotFitIsReportedAndKeepsWholeCopies)
 {
     std::wstring root = EnvironmentPath(L"NADESHIRO_FULLDISK");

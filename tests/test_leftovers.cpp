@@ -26,38 +26,46 @@ struct Writer {
         : process(StartProcess(program, L"\"" + program + L"\" \"" + folder + L"\" " + mode + L" \"" + source + L"\""))
     {
         const std::wstring made = folder + L"\\" + Temporary(process.dwProcessId, 1);  // its temporary file or folder
-        auto held = [&] {
-            if (mode == L"restore") return Closed(made);
-            if (mode == L"backup") return Closed(made + L"\\" + Temporary(process.dwProcessId, 3));
-            return !TemporaryFilesIn(folder).empty();
-        };
-        for (int i = 0; i < 300 && !held(); ++i) Sleep(100);
+        WaitUntil([&] {
+            return mode == L"restore" ? Closed(made) : mode == L"backup" ? Closed(made + L"\\" + Temporary(process.dwProcessId, 3)) : !TemporaryFilesIn(folder).empty();
+        });
         EXPECT_EQ(TemporaryFilesIn(folder), Names{Temporary(process.dwProcessId, 1)});
     }
     void Kill() { TerminateProcess(process.hProcess, 1), WaitForSingleObject(process.hProcess, 30000); }
     ~Writer() { Kill(), CloseHandle(process.hThread), CloseHandle(process.hProcess); }
 };
 
-static std::wstring Sorted(Names names)
-{
-    std::sort(names.begin(), names.end());
-    std::wstring all;
-    for (const auto& name : names) all += name + L"|";
-    return all;
-}
-static std::wstring Listed(const std::wstring& folder) { return Sorted(ListFolder(folder)); }
+static Names Sorted(Names names) { return std::sort(names.begin(), names.end()), names; }
 
+// A killed copy's leftovers go; so does a leftover whose writer's id has been given to a process
+// started after it was written, while one of a process running since before it stays.
 TEST(Leftovers, AKilledCopysTemporaryFileGoesAtTheNextWriteOrMemoViewAndNothingElse)
 {
+    constexpr DWORD kIds = 0x2000;  // above every id Wine gives while the tests run
     std::wstring writer = EnvironmentPath(L"NADESHIRO_WRITER");
-    TestFolder game, busy, backup, viewed;
+    TestFolder game, busy, backup, viewed, reused;
+    // Leftovers of every id, all their times (made, written, changed, where the system lets them be
+    // set) when this process started: before the writers below.
+    FILETIME started, unused[3];
+    GetProcessTimes(GetCurrentProcess(), &started, &unused[0], &unused[1], &unused[2]);
+    FILE_BASIC_INFO times{};
+    times.CreationTime.QuadPart = times.LastWriteTime.QuadPart = times.ChangeTime.QuadPart = ULARGE_INTEGER{{started.dwLowDateTime, started.dwHighDateTime}}.QuadPart;
+    for (DWORD id = 4; id < kIds; id += 4) {
+        WriteBytes(reused / Temporary(id, 1), "before");
+        HANDLE file = CreateFileW((reused / Temporary(id, 1)).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_TRUE(SetFileInformationByHandle(file, FileBasicInfo, &times, sizeof times) && CloseHandle(file));
+    }
     Writer killed(writer, game.Path()), running(writer, busy.Path()), killedInViewed(writer, viewed.Path());
     killed.Kill(), killedInViewed.Kill();
     const DWORD dead = killed.process.dwProcessId;
+    ASSERT_LT(running.process.dwProcessId, kIds);
     SetFileAttributesW((game / Temporary(dead, 1)).c_str(), FILE_ATTRIBUTE_READONLY);  // as a failed copy leaves it
-    // Kept: a running copy's, look-alikes, a folder of the killed copy's naming that holds a file of another name.
+    // Kept: a running copy's, look-alikes (no name the tool gives: a leading zero, a zero, an id no
+    // process can have), a folder of the killed copy's naming that holds a file of another name.
     Names keep = {Temporary(running.process.dwProcessId, 0xff), L"~nadeshiro-zz-1.tmp", L"~nadeshiro-1234.tmp", L"save00.tmp",
-                  L"~Nadeshiro-" + Temporary(dead, 2).substr(11), Temporary(dead, 3) + L".bak", L"~nadeshiro-ABC-1.tmp"};
+                  L"~Nadeshiro-" + Temporary(dead, 2).substr(11), Temporary(dead, 3) + L".bak", L"~nadeshiro-ABC-1.tmp",
+                  L"~nadeshiro-0" + Temporary(dead, 4).substr(11), Temporary(dead, 5).insert(Temporary(dead, 5).size() - 5, L"0"),
+                  Temporary(dead, 0), Temporary(0, 6), Temporary(dead | 1, 7)};
     for (const auto& name : keep) WriteBytes(game / name, "not ours to remove");
     CreateDirectoryW((game / Temporary(dead, 9)).c_str(), nullptr);
     WriteBytes(game / (Temporary(dead, 9) + L"\\notes.txt"), "theirs");
@@ -67,23 +75,27 @@ TEST(Leftovers, AKilledCopysTemporaryFileGoesAtTheNextWriteOrMemoViewAndNothingE
     WriteBytes(backup / L"save03", "backup03");
     ASSERT_TRUE(RunHandler([&] { Restore(fields, backup.Path()); }));
     keep.insert(keep.end(), {L"save03", Temporary(dead, 9)});
-    EXPECT_EQ(Listed(game.Path()), Sorted(keep));
+    EXPECT_EQ(ListFolder(game.Path()), Sorted(keep));
     EXPECT_EQ(ReadBytes(game / (Temporary(dead, 9) + L"\\notes.txt")), "theirs");
     std::wstring shown;
     ASSERT_TRUE(RunHandler([&] { ShowMemo(viewed.Path(), shown); }));  // the memo view reads there: tidied too
-    EXPECT_EQ(Listed(viewed.Path()), L"");
+    EXPECT_EQ(ListFolder(viewed.Path()), Names{});
+    ASSERT_TRUE(RunHandler([&] { WriteMemo(reused.Path(), L"思い出"); }));
+    EXPECT_EQ(ReadBytes(reused / Temporary(GetCurrentProcessId(), 1)), "before");
+    EXPECT_EQ(ReadBytes(reused / Temporary(running.process.dwProcessId, 1)), "<missing>");
     EXPECT_EQ(recorder.messages.size(), 0u);
 }
 
 // A link or a second name of someone else's file, named like a leftover, and what such links
-// point to, stay; a leftover folder goes only with nothing but slot and temporary files in it.
+// point to, stay; a leftover folder goes only with nothing but slot files and its own writer's
+// later temporary files in it.
 TEST(Leftovers, OnlyWhatTheToolMadeGoesLinksAndWhatTheyPointToStayWhole)
 {
     TestFolder game, elsewhere, backup;
-    const DWORD none = 3;  // no process has an odd id
+    const DWORD none = 0xffffffc;  // no process has an id so high
     const std::wstring fileLink = Temporary(none, 1), folderLink = Temporary(none, 2), hardLink = Temporary(none, 3),
                        plain = Temporary(none, 4), clean = Temporary(none, 5), mixed = Temporary(none, 7), linked = Temporary(none, 8),
-                       nested = Temporary(none, 9);
+                       nested = Temporary(none, 9), foreign = Temporary(none, 10), earlier = Temporary(none, 11);
     WriteBytes(elsewhere / L"target", "someone else's");
     WriteBytes(elsewhere / L"hard", "someone else's too");
     WriteBytes(elsewhere / L"target2", "and this");
@@ -91,7 +103,7 @@ TEST(Leftovers, OnlyWhatTheToolMadeGoesLinksAndWhatTheyPointToStayWhole)
     WriteBytes(elsewhere / L"folder\\save00", "their save00");
     for (const wchar_t* name : {L"target", L"hard", L"target2"}) SetFileAttributesW((elsewhere / name).c_str(), FILE_ATTRIBUTE_READONLY);
     ASSERT_NE(UnixPath(game.Path()), L"") << "links are made with Wine's Unix paths";
-    for (const auto& name : {clean, mixed, linked, nested}) CreateDirectoryW((game / name).c_str(), nullptr);
+    for (const auto& name : {clean, mixed, linked, nested, foreign, earlier}) CreateDirectoryW((game / name).c_str(), nullptr);
     struct Links {  // made by the system's ln; removed by its rm before the folders go (Wine cannot)
         Names paths;
         ~Links() { RunUnix(L"rm -f -- \"$0\" \"$1\" \"$2\"", paths); }
@@ -102,7 +114,9 @@ TEST(Leftovers, OnlyWhatTheToolMadeGoesLinksAndWhatTheyPointToStayWhole)
     ASSERT_TRUE(CreateHardLinkW((game / hardLink).c_str(), (elsewhere / L"hard").c_str(), nullptr));
     WriteBytes(game / plain, "a killed copy's");
     SetFileAttributesW((game / plain).c_str(), FILE_ATTRIBUTE_READONLY);
-    for (const wchar_t* name : {L"save00", L"save29", L"~nadeshiro-3-6.tmp"}) WriteBytes(game / (clean + L"\\" + name), "copied");
+    for (const std::wstring& name : {std::wstring(L"save00"), std::wstring(L"save29"), Temporary(none, 6)}) WriteBytes(game / (clean + L"\\" + name), "copied");
+    WriteBytes(game / (foreign + L"\\" + Temporary(none - 4, 12)), "another writer's");
+    WriteBytes(game / (earlier + L"\\" + Temporary(none, 10)), "named before the folder");
     SetFileAttributesW((game / (clean + L"\\save29")).c_str(), FILE_ATTRIBUTE_READONLY);
     for (const wchar_t* name : {L"save01", L"notes.txt"}) WriteBytes(game / (mixed + L"\\" + name), "kept");
     WriteBytes(game / (linked + L"\\save02"), "kept");
@@ -112,31 +126,22 @@ TEST(Leftovers, OnlyWhatTheToolMadeGoesLinksAndWhatTheyPointToStayWhole)
     MainFields fields; fields.GameFolder = game.Path();
     WriteBytes(backup / L"save03", "backup03");
     ASSERT_TRUE(RunHandler([&] { Restore(fields, backup.Path()); }));
-    EXPECT_EQ(Listed(game.Path()), Sorted({fileLink, folderLink, hardLink, mixed, linked, nested, L"save03"}));
-    EXPECT_EQ(ReadBytes(elsewhere / L"target") + "|" + ReadBytes(elsewhere / L"hard") + "|" + ReadBytes(elsewhere / L"target2"),
-              "someone else's|someone else's too|and this");
+    EXPECT_EQ(ListFolder(game.Path()), Sorted({fileLink, folderLink, hardLink, mixed, linked, nested, foreign, earlier, L"save03"}));
+    EXPECT_EQ(ReadBytes(elsewhere / L"target"), "someone else's");
+    EXPECT_EQ(ReadBytes(elsewhere / L"hard"), "someone else's too");
+    EXPECT_EQ(ReadBytes(elsewhere / L"target2"), "and this");
     for (const wchar_t* name : {L"target", L"hard", L"target2"})
         EXPECT_EQ(GetFileAttributesW((elsewhere / name).c_str()) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY)) << Utf8(name);
-    EXPECT_EQ(Listed(elsewhere / L"folder"), L"save00|");
+    EXPECT_EQ(ListFolder(elsewhere / L"folder"), Names{L"save00"});
     EXPECT_EQ(ReadBytes(game / hardLink), "someone else's too");
-    EXPECT_EQ(Listed(game / mixed), L"notes.txt|save01|");
-    EXPECT_EQ(Listed(game / linked), L"save02|save03|");
-    EXPECT_EQ(Listed(game / nested), L"save04|save05|");
+    EXPECT_EQ(ListFolder(game / mixed), (Names{L"notes.txt", L"save01"}));
+    EXPECT_EQ(ListFolder(game / linked), (Names{L"save02", L"save03"}));
+    EXPECT_EQ(ListFolder(game / nested), (Names{L"save04", L"save05"}));
     EXPECT_EQ(recorder.messages.size(), 0u);
-}
-
-// A link or a junction named like a leftover is a reparse point on Windows. Wine makes none
-// (its CreateSymbolicLinkW makes nothing; it refuses FSCTL_SET_REPARSE_POINT), so the rule is
-// checked on its own here.
-TEST(Leftovers, AReparsePointOrAFileWithASecondNameIsNeverTheToolsOwn)
-{
-    constexpr DWORD kFile = FILE_ATTRIBUTE_ARCHIVE, kFolder = FILE_ATTRIBUTE_DIRECTORY, kLink = FILE_ATTRIBUTE_REPARSE_POINT;
-    EXPECT_TRUE(platform::MayBeOwnEntry(kFile, 1, false));
-    EXPECT_TRUE(platform::MayBeOwnEntry(kFolder, 1, true));
-    EXPECT_FALSE(platform::MayBeOwnEntry(kFile | kLink, 1, true));    // a symbolic link to a file
-    EXPECT_FALSE(platform::MayBeOwnEntry(kFolder | kLink, 1, true));  // a junction, a link to a folder
-    EXPECT_FALSE(platform::MayBeOwnEntry(kFile, 2, true));            // a second name of someone's file
-    EXPECT_FALSE(platform::MayBeOwnEntry(kFolder, 1, false));         // a folder inside a back-up folder
+    // A link or a junction named like a leftover is a reparse point on Windows. Wine makes none (its
+    // CreateSymbolicLinkW makes nothing; it refuses FSCTL_SET_REPARSE_POINT): that rule on its own.
+    EXPECT_FALSE(platform::MayBeOwnEntry(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, 1, true));    // a link to a file
+    EXPECT_FALSE(platform::MayBeOwnEntry(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, 1, true));  // a junction
 }
 
 // Copies under another name, held up in a restore (its slot's temporary file closed, dated as the
@@ -161,26 +166,8 @@ TEST(Leftovers, ARunningCopyKeepsWhatItWritesWhateverItsNameAndABackUpCutShortNe
         if (!running) restoring.Kill(), backingUp.Kill();
         ASSERT_TRUE(RunHandler([&] { Restore(fields, source.Path()); }));  // writes into the game folder
         ASSERT_TRUE(RunHandler([&] { BackUp(fields, backups.Path(), running ? L"while running" : L"after"); }));
-        EXPECT_EQ(Listed(game.Path()), running ? Sorted({restoreFile, L"save00", L"save01"}) : L"save00|save01|");
-        EXPECT_EQ(Listed(backups.Path()), running ? Sorted({backUpFolder, L"while running"}) : L"after|while running|");
+        EXPECT_EQ(ListFolder(game.Path()), running ? Sorted({restoreFile, L"save00", L"save01"}) : (Names{L"save00", L"save01"}));
+        EXPECT_EQ(ListFolder(backups.Path()), running ? Sorted({backUpFolder, L"while running"}) : (Names{L"after", L"while running"}));
     }
     EXPECT_EQ(recorder.messages.size(), 0u);
-}
-
-// A leftover whose writer's id has been given to a process started after it was written goes;
-// one of a process running since before it was written stays.
-TEST(Leftovers, AnIdGivenToALaterProcessDoesNotKeepALeftover)
-{
-    constexpr DWORD kIds = 0x2000;  // above every id Wine gives while the tests run
-    TestFolder folder, other;
-    for (DWORD id = 4; id < kIds; id += 4) WriteBytes(folder / Temporary(id, 1), "before");
-    Sleep(50);
-    Writer later(EnvironmentPath(L"NADESHIRO_WRITER"), other.Path());  // writing a memo
-    ASSERT_LT(later.process.dwProcessId, kIds);
-    const std::wstring own = Temporary(GetCurrentProcessId(), 1), its = Temporary(later.process.dwProcessId, 1);
-    ASSERT_EQ(ReadBytes(folder / own) + ReadBytes(folder / its), "beforebefore");
-    Recorder recorder;
-    ASSERT_TRUE(RunHandler([&] { WriteMemo(folder.Path(), L"思い出"); }));
-    EXPECT_EQ(ReadBytes(folder / own), "before");
-    EXPECT_EQ(ReadBytes(folder / its), "<missing>");
 }

@@ -19,8 +19,8 @@ TestFolder::TestFolder(const std::wstring& root, const std::wstring& prefix)
 
 void RemoveTree(const std::wstring& path)
 {
-    for (const auto& name : ListFolder(path))
-        if (SetFileAttributesW((path + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL); !DeleteFileW((path + L"\\" + name).c_str())) RemoveTree(path + L"\\" + name);
+    if (SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); DeleteFileW(path.c_str())) return;
+    for (const auto& name : ListFolder(path)) RemoveTree(path + L"\\" + name);
     RemoveDirectoryW(path.c_str());
 }
 
@@ -113,8 +113,15 @@ bool RunUnix(const std::wstring& script, const Names& arguments)
     for (const auto& argument : arguments) line += L"\" \"" + argument;
     line += L"\" \"" + UnixPath(done) + L"\"";
     StartProcess(L"Z:\\bin\\sh", line);
-    for (int i = 0; i < 400 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(25);
+    WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
     return DeleteFileW(done.c_str()) != FALSE;
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout)
+{
+    for (DWORD waited = 0; !done(); waited += 25, Sleep(25))
+        if (waited >= timeout) return false;
+    return true;
 }
 
 std::wstring Recorder::Text() const

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,7 @@ namespace nadeshiro::test {
 using Names = std::vector<std::wstring>;
 // For EXPECT_PRED2: whether text holds part (a failure shows both).
 inline bool Holds(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
-void RemoveTree(const std::wstring& path);
+void RemoveTree(const std::wstring& path);  // a file, or a folder with everything in it
 
 // A fresh folder under root (the temporary folder when empty), removed with its content.
 class TestFolder {
@@ -39,6 +40,8 @@ Names TemporaryFilesIn(const std::wstring& folder);  // names the tool's tempora
 std::string SlotContent(const std::wstring& tag, size_t size = 64);
 std::wstring EnvironmentPath(const wchar_t* name);  // a Unix path as Wine's Z: drive shows it
 std::string Utf8(const std::wstring& text);
+// Asks done every 25 ms until it is true or timeout ms have passed; its last answer.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout = 30000);
 PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine);  // its handles are the caller's
 // Under Wine: path as the Unix system names it (empty elsewhere), and a Unix shell command
 // (sh -c script, whose $0, $1, ... are arguments) run to its end; false when it did not finish.
