@@ -58,7 +58,6 @@ TEST(MemoWindow, LabelsAreBlueUnlessTheSystemIsInHighContrast)
     EXPECT_EQ(TextColourOf(version, VersionForm().Control(L"Label1(2)")), RGB(0, 0, 0));
     {
         HighContrastOn contrast;
-        ASSERT_TRUE(HighContrast());
         for (const wchar_t* label : {L"Label1(0)", L"Label1(1)", L"Label1(2)", L"Label1(3)"})
             EXPECT_EQ(TextColourOf(memo, C(label)), GetSysColor(COLOR_WINDOWTEXT)) << Utf8(label);
         EXPECT_EQ(TextColourOf(version, VersionForm().Control(L"Label1(0)")), GetSysColor(COLOR_WINDOWTEXT));
@@ -84,7 +83,7 @@ TEST(MemoWindow, EachWayOfClosingWritesExactlyWhatItShould)
         EXPECT_EQ(ListFolder(backup.Path()), Names{L"omoide.txt"});
         EXPECT_EQ(MemoForm().Window(), nullptr);
     }
-    EXPECT_EQ(recorder.messages.size(), 0u);
+    EXPECT_THAT(recorder.messages, IsEmpty());
 }
 
 // A memo code page 932 cannot hold is refused by name, the window staying with its text. A
@@ -97,7 +96,7 @@ TEST(MemoWindow, RefusesWhatCodePage932CannotHoldAndSavesIntoTheLatestBackUp)
     Show(backup.Path());
     SetWindowTextW(C(L"Text1"), L"書きかけ😀 안녕 😀");
     Click(C(L"Command1"));
-    EXPECT_TRUE(recorder.Said(UnsavableCharactersMessage(L"😀안녕"), 48));
+    EXPECT_THAT(recorder.messages, ElementsAre(Message(UnsavableCharactersMessage(L"😀안녕"), 48)));
     EXPECT_EQ(WindowText(C(L"Text1")), L"書きかけ😀 안녕 😀");
     EXPECT_EQ(ListFolder(backup.Path()), Names{});
     SetWindowTextW(C(L"Text1"), L"書きかけ");
