@@ -80,7 +80,6 @@ struct Recorder {
     bool Reported(const std::wstring& part = std::wstring()) const
     { return messages.size() == 1 && messages[0].style == 16 && messages[0].prompt.find(part) != std::wstring::npos; }
     std::wstring Text() const;  // every prompt, one after another
-    std::wstring First() const { return messages.empty() ? L"<no report>" : messages[0].prompt; }
     std::vector<Recorded> messages;
     int beeps = 0, ends = 0;
 };
