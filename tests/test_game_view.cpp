@@ -30,32 +30,26 @@ static std::vector<std::string> Read(const std::wstring& folder, std::initialize
 
 // A value of the test prefix's registry (its 64-bit view, as the tool reads it) set for as
 // long as the object lives, then put back as it was; type REG_NONE removes it for that time.
-class RegistryValue {
-public:
-    RegistryValue(HKEY root, const wchar_t* key, std::wstring name, DWORD type, const std::string& bytes) : name_(std::move(name))
+struct RegistryValue {
+    HKEY key = nullptr;
+    std::wstring name;
+    DWORD oldType = 0;
+    std::optional<std::string> old;
+    RegistryValue(HKEY root, const wchar_t* path, std::wstring valueName, DWORD type, const std::string& bytes) : name(std::move(valueName))
     {
-        EXPECT_EQ(RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key_, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr), ERROR_SUCCESS);
         DWORD size = 0;
-        if (RegQueryValueExW(key_, name_.c_str(), nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
-            old_.emplace(size, '\0');
-            RegQueryValueExW(key_, name_.c_str(), nullptr, &oldType_, reinterpret_cast<BYTE*>(old_->data()), &size);
-        }
-        if (type == REG_NONE) RegDeleteValueW(key_, name_.c_str());
-        else EXPECT_EQ(RegSetValueExW(key_, name_.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
+        if (RegQueryValueExW(key, name.c_str(), nullptr, &oldType, nullptr, &size) == ERROR_SUCCESS)
+            old.emplace(size, '\0'), RegQueryValueExW(key, name.c_str(), nullptr, &oldType, reinterpret_cast<BYTE*>(old->data()), &size);
+        if (type == REG_NONE) RegDeleteValueW(key, name.c_str());
+        else EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
     }
     ~RegistryValue()
     {
-        if (old_) RegSetValueExW(key_, name_.c_str(), 0, oldType_, reinterpret_cast<const BYTE*>(old_->data()), static_cast<DWORD>(old_->size()));
-        else RegDeleteValueW(key_, name_.c_str());
-        RegCloseKey(key_);
+        if (old) RegSetValueExW(key, name.c_str(), 0, oldType, reinterpret_cast<const BYTE*>(old->data()), static_cast<DWORD>(old->size()));
+        else RegDeleteValueW(key, name.c_str());
+        RegCloseKey(key);
     }
-    RegistryValue(const RegistryValue&) = delete;
-
-private:
-    HKEY key_ = nullptr;
-    std::wstring name_;
-    DWORD oldType_ = 0;
-    std::optional<std::string> old_;
 };
 
 static std::string Bytes(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), sizeof number); }

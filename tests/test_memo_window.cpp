@@ -20,26 +20,21 @@ static COLORREF TextColourOf(HWND window, HWND label)
 }
 
 // Switches the system's high contrast on for as long as it lives, as a player does. Where the
-// system cannot (Wine has no high contrast: it refuses the setting and always answers "off"),
-// the tool is told to take it as on.
+// system cannot (Wine has no high contrast: it refuses the setting or answers "off" all the
+// same), the tool is told to take it as on.
 struct HighContrastOn {
-    HIGHCONTRASTW before{sizeof before, 0, nullptr};
+    HIGHCONTRASTW setting{sizeof setting, HCF_HIGHCONTRASTON, nullptr};
     HighContrastOn()
     {
-        SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof before, &before, 0);
-        HIGHCONTRASTW on{sizeof on, HCF_HIGHCONTRASTON, nullptr};
-        if (!SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof on, &on, 0) || !HighContrastOnTheSystem()) AssumeHighContrast(true);
+        if (!SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof setting, &setting, 0) ||
+            !SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) || !(setting.dwFlags & HCF_HIGHCONTRASTON))
+            AssumeHighContrast(true);
     }
     ~HighContrastOn()
     {
         AssumeHighContrast(false);
-        HIGHCONTRASTW off{sizeof off, before.dwFlags & HCF_HIGHCONTRASTON, nullptr};
-        SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof off, &off, 0);
-    }
-    static bool HighContrastOnTheSystem()
-    {
-        HIGHCONTRASTW now{sizeof now, 0, nullptr};
-        return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof now, &now, 0) && (now.dwFlags & HCF_HIGHCONTRASTON);
+        setting.dwFlags = 0;
+        SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof setting, &setting, 0);
     }
 };
 

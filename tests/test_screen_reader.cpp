@@ -65,31 +65,27 @@ std::vector<int> ChildOrder(HWND window)
 // The tool, started in a game folder of its own, its main window shown and each tab visited
 // with the arrow keys as a user would (a page's controls are there once its tab has been
 // shown), the start tab taken again; ended with the test.
-struct RunningTool {
+struct ScreenReader : ::testing::Test {
     TestFolder game{L"", L"screen reader game "};
     PROCESS_INFORMATION process{};
     HWND main = nullptr;
-    ~RunningTool() { if (process.hProcess) TerminateProcess(process.hProcess, 1), CloseHandle(process.hProcess), CloseHandle(process.hThread); }
+    void SetUp() override
+    {
+        CreateDirectoryW((game / L"セーブ置き場").c_str(), nullptr);
+        const std::wstring exe = EnvironmentPath(L"NADESHIRO_EXE");
+        ASSERT_NE((process = StartProcess(exe, L"\"" + exe + L"\"", game.Path())).hProcess, nullptr) << "NADESHIRO_EXE names the built program";
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        ASSERT_TRUE(WaitFor([&] {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(main = FindWindowW(L"nadeshiro", nullptr), &owner);
+            return owner == process.dwProcessId && IsWindowVisible(main);
+        }, 30000));
+        HWND tabs = Descendant(main, IDC_SSTAB1);
+        for (WPARAM key : {VK_LEFT, VK_RIGHT, VK_RIGHT, VK_LEFT}) SendMessageW(tabs, WM_KEYDOWN, key, 0);
+        EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 1);
+    }
+    void TearDown() override { if (process.hProcess) TerminateProcess(process.hProcess, 1), CloseHandle(process.hProcess), CloseHandle(process.hThread); }
 };
-
-void Start(RunningTool& tool)
-{
-    CreateDirectoryW((tool.game / L"セーブ置き場").c_str(), nullptr);
-    std::wstring exe = EnvironmentPath(L"NADESHIRO_EXE"), commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    ASSERT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, tool.game.Path().c_str(), &startup, &tool.process))
-        << "NADESHIRO_EXE names the built program";
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ASSERT_TRUE(WaitFor([&] {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(tool.main = FindWindowW(L"nadeshiro", nullptr), &owner);
-        return owner == tool.process.dwProcessId && IsWindowVisible(tool.main);
-    }, 30000));
-    HWND tabs = Descendant(tool.main, IDC_SSTAB1);
-    for (WPARAM key : {VK_LEFT, VK_RIGHT, VK_RIGHT, VK_LEFT}) SendMessageW(tabs, WM_KEYDOWN, key, 0);
-    EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 1);
-}
 
 // The main window's focusable controls: caption as shown, name, standard role, UI Automation control type.
 struct Control { int id; std::wstring caption; const wchar_t* name; long role; int type; };
@@ -105,11 +101,8 @@ std::vector<Control> MainControls(HWND main)
 }
 const wchar_t* const kTabCaptions[] = {L"セーブデータを退避", L"退避データを復元", L"思い出を読む"};
 
-TEST(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged)
+TEST_F(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged)
 {
-    RunningTool tool;
-    ASSERT_NO_FATAL_FAILURE(Start(tool));
-    HWND main = tool.main;
     for (const auto& e : MainControls(main)) {
         SCOPED_TRACE(e.id);
         HWND control = Descendant(main, e.id);
@@ -132,7 +125,7 @@ TEST(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged)
     // folder), then its one subfolder; each by its folder's name, described by its full path,
     // the open one said to be open, and only it.
     std::wstring open(MAX_PATH * 2, L'\0');
-    open.resize(GetFullPathNameW(tool.game.Path().c_str(), MAX_PATH * 2, open.data(), nullptr));
+    open.resize(GetFullPathNameW(game.Path().c_str(), MAX_PATH * 2, open.data(), nullptr));
     std::vector<std::string> names{Utf8(open.substr(0, 3))}, descriptions{Utf8(open.substr(0, 3))};
     for (size_t end = open.find(L'\\', 3);; end = open.find(L'\\', end + 1)) {
         const std::wstring path = open.substr(0, end);
@@ -178,7 +171,7 @@ TEST(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged)
                                               IDC_OMOIDE_LABEL1_1, IDC_OMOIDE_LABEL1_2, IDC_OMOIDE_LABEL1_3));
 
     PostMessageW(main, WM_COMMAND, IDM_END, 0);  // the menu's end item ends the tool
-    EXPECT_EQ(WaitForSingleObject(tool.process.hProcess, 20000), DWORD(WAIT_OBJECT_0)) << "the tool did not end";
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), DWORD(WAIT_OBJECT_0)) << "the tool did not end";
 }
 
 // The name of an element through UI Automation, and its control type.
@@ -197,18 +190,16 @@ std::pair<std::string, int> HeardThroughUia(uia::Element* element)
 // use: each focusable control with the name it has through the standard accessible object and
 // its control type, the tab control a Tab of three TabItems named by their captions. Wine 8
 // has no UI Automation: there this case is skipped (Wine 9 and later have it).
-TEST(ScreenReader, UiAutomationGivesTheSameNamesAndControlTypes)
+TEST_F(ScreenReader, UiAutomationGivesTheSameNamesAndControlTypes)
 {
-    RunningTool tool;
-    ASSERT_NO_FATAL_FAILURE(Start(tool));
     uia::Automation* automation = nullptr;
     if (FAILED(CoCreateInstance(uia::ClassId, nullptr, CLSCTX_INPROC_SERVER, uia::InterfaceId, reinterpret_cast<void**>(&automation))))
         GTEST_SKIP() << "this system has no UI Automation";
     uia::Condition* all = nullptr;
     ASSERT_EQ(automation->CreateTrueCondition(&all), S_OK);
-    for (const auto& e : MainControls(tool.main)) {
+    for (const auto& e : MainControls(main)) {
         uia::Element* element = nullptr;
-        ASSERT_EQ(automation->ElementFromHandle(Descendant(tool.main, e.id), &element), S_OK) << e.id;
+        ASSERT_EQ(automation->ElementFromHandle(Descendant(main, e.id), &element), S_OK) << e.id;
         ASSERT_NE(element, nullptr) << e.id;
         EXPECT_EQ(HeardThroughUia(element), std::make_pair(Utf8(e.name), e.type));
         if (e.id == IDC_SSTAB1) {

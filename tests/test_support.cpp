@@ -89,12 +89,12 @@ std::string Utf8(const std::wstring& text)
     return out;
 }
 
-PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine)
+PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine, const std::wstring& folder)
 {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    EXPECT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    EXPECT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process))
         << Utf8(program) << ": " << GetLastError();
     return process;
 }

@@ -46,7 +46,8 @@ Names TemporaryFilesIn(const std::wstring& folder);  // names the tool's tempora
 std::string SlotContent(const std::wstring& tag, size_t size = 64);
 std::wstring EnvironmentPath(const wchar_t* name);  // a Unix path as Wine's Z: drive shows it
 std::string Utf8(const std::wstring& text);
-PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine);  // its handles are the caller's
+// Its handles are the caller's; it starts in folder (the caller's current folder when empty).
+PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine, const std::wstring& folder = L"");
 // Under Wine: path as the Unix system names it (empty elsewhere), and a Unix shell command
 // (sh -c script, whose $0, $1, ... are arguments) run to its end; false when it did not finish.
 std::wstring UnixPath(const std::wstring& path);
