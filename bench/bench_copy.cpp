@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,31 +51,35 @@ void Run(const std::wstring& base, size_t fileSize, int rounds)
     }
 
     MainFields fields;
-    std::vector<double> atomicTimes, bareTimes, guardedTimes;
+    const std::function<void()> ways[] = {
+        [&] { CopySlotSet(fields, source, atomic); },
+        [&] {
+            for (int i = 0; i < SlotCount; ++i) {
+                std::wstring name = L"\\save" + SlotNumberText(i);
+                CopyFileW((source + name).c_str(), (bare + name).c_str(), FALSE);
+            }
+        },
+        [&] {
+            for (int i = 0; i < SlotCount; ++i) {
+                std::wstring name = L"\\save" + SlotNumberText(i), beside = guarded + L"\\~bench.tmp";
+                CopyFileW((source + name).c_str(), beside.c_str(), FALSE);
+                HANDLE f = CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+                FlushFileBuffers(f);
+                CloseHandle(f);
+                MoveFileExW(beside.c_str(), (guarded + name).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            }
+        }};
+    std::vector<double> times[3];
     for (int r = 0; r < rounds; ++r) {
-        // Alternate the three so that none gets a warmer cache.
-        double t0 = Now();
-        CopySlotSet(fields, source, atomic);
-        double t1 = Now();
-        for (int i = 0; i < SlotCount; ++i) {
-            std::wstring name = L"\\save" + SlotNumberText(i);
-            CopyFileW((source + name).c_str(), (bare + name).c_str(), FALSE);
+        // Each round starts with another of the three, so that none always gets a warmer cache.
+        for (int k = 0; k < 3; ++k) {
+            const int way = (r + k) % 3;
+            double start = Now();
+            ways[way]();
+            times[way].push_back(Now() - start);
         }
-        double t2 = Now();
-        for (int i = 0; i < SlotCount; ++i) {
-            std::wstring name = L"\\save" + SlotNumberText(i), beside = guarded + L"\\~bench.tmp";
-            CopyFileW((source + name).c_str(), beside.c_str(), FALSE);
-            HANDLE f = CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            FlushFileBuffers(f);
-            CloseHandle(f);
-            MoveFileExW(beside.c_str(), (guarded + name).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-        }
-        double t3 = Now();
-        atomicTimes.push_back(t1 - t0);
-        bareTimes.push_back(t2 - t1);
-        guardedTimes.push_back(t3 - t2);
     }
-    double a = Median(atomicTimes) * 1000, b = Median(bareTimes) * 1000, g = Median(guardedTimes) * 1000;
+    double a = Median(times[0]) * 1000, b = Median(times[1]) * 1000, g = Median(times[2]) * 1000;
     std::printf("30 slot files of %6zu KiB: slot copy %8.2f ms, bare CopyFileW %8.2f ms (ratio %.2f), "
                 "CopyFileW beside + flush + move %8.2f ms (ratio %.2f), medians of %d\n",
                 fileSize / 1024, a, b, a / b, g, a / g, rounds);

@@ -17,10 +17,41 @@
 # one line per configuration and exits non-zero if any failed. With CI=true a skipped case
 # fails the run unless a line "skip allowed: CASES: why" above names it (CASES is a pattern
 # such as FullDiskTest.*, for every configuration when printed before the first one, for the
-# configuration alone when printed under its "== configuration" line).
+# configuration alone when printed under its "== configuration" line). Each case runs once and
+# its result stands.
+#   --repeat N     runs each configuration's CTest N times, each time in a random order
+#                  (--schedule-random), each run counted on a line of its own
+#   --config NAME  runs only that configuration (given again: those), without the packages
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 started=$SECONDS
+
+repeat=1
+configs=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --repeat) repeat=${2:-}; shift 2 ;;
+    --config) configs+=("${2:-}"); shift 2 ;;
+    *) echo "usage: test.sh [--repeat N] [--config NAME]..." >&2; exit 2 ;;
+  esac
+done
+if ! [[ $repeat =~ ^[1-9][0-9]*$ ]]; then echo "test.sh: --repeat takes a number of runs, not '$repeat'" >&2; exit 2; fi
+schedule=()
+[ "$repeat" -eq 1 ] || schedule=(--schedule-random)
+for c in "${configs[@]}"; do
+  case "$c" in
+    x64-root-ja|x86-root-ja|x64-user-ja|x86-user-ja|x64-root-ja-wine10|x86-root-ja-wine10) ;;
+    *) echo "test.sh: no configuration '$c' (see the list above in this script)" >&2; exit 2 ;;
+  esac
+done
+# Whether configuration $1 is to run; whether one of architecture $1 is (wanted_arch).
+wanted_arch() { [ ${#configs[@]} -eq 0 ] || [[ " ${configs[*]}" == *" $1-"* ]]; }
+wanted() {
+  [ ${#configs[@]} -eq 0 ] && return 0
+  local c
+  for c in "${configs[@]}"; do [ "$c" = "$1" ] && return 0; done
+  return 1
+}
 
 is_root=
 [ "$(id -u)" -eq 0 ] && is_root=yes
@@ -112,35 +143,29 @@ case_results() {
     END { settle() }' "$1"
 }
 
-# Runs one configuration's CTest and records its line. $1 name, $2 test tree, $3.. prefix
-# command (empty for this account); $scripts, the scripts folder that command reads (default
-# this tree's). The prefix is booted first: CTest starts each program once to list its cases.
+# Runs one configuration's CTest $repeat times and records a line for each run. $1 name, $2 test
+# tree, $3.. prefix command (empty for this account); $scripts, the scripts folder that command
+# reads (default this tree's). The prefix is booted first: CTest starts each program once to
+# list its cases.
 run_configuration() {
+  local name=$1 tree=$2; shift 2
+  local run label
+  for run in $(seq 1 "$repeat"); do
+    label=$name
+    [ "$repeat" -eq 1 ] || label="$name run $run of $repeat"
+    run_once "$label" "$tree" "$@"
+  done
+  config_skips=()
+}
+
+run_once() {
   local name=$1 tree=$2; shift 2
   local out=$tree/ctest-output.txt junit=$tree/ctest-junit.xml began=$SECONDS rc=0
   rm -f "$junit"
   "$@" bash "${scripts:-$root/scripts}/wine-prefix.sh" >"$out" 2>&1 &&
-    "$@" ctest --test-dir "$tree" --output-on-failure --timeout 300 -j 2 --repeat until-pass:2 \
+    "$@" ctest --test-dir "$tree" --output-on-failure --timeout 300 -j 2 "${schedule[@]}" \
       --output-junit "$junit" "${ctest_args[@]}" >>"$out" 2>&1 || rc=$?
   grep -E '^ *[0-9]+/[0-9]+ Test' "$out" | grep -v ' Passed ' || true
-  # A case that failed is run once more: Wine now and then fails to start a program at all
-  # ("ShellExecuteEx failed", before any code of ours runs). The case's result is its second
-  # run's; one that passed only then is named here with its first run's output.
-  awk '
-    /Test +#[0-9]+: / {
-      collecting = 0
-      n = $0; sub(/^.*Test +#/, "", n); sub(/:.*/, "", n)
-      name = $0; sub(/^.*Test +#[0-9]+: /, "", name); sub(/ \.+.*$/, "", name)
-      if ($0 ~ /\*\*\*(Failed|Exception|Timeout)/ && !(n in failed)) { failed[n] = name; collecting = 1; next }
-      if ($0 ~ / Passed /) passed[n] = 1
-      next
-    }
-    /^ *Start +[0-9]+: / { collecting = 0; next }
-    collecting { output[n] = output[n] "    " $0 "\n" }
-    END {
-      for (n in failed) if (n in passed) printf "passed only when run again: %s; its first run:\n%s", failed[n], output[n]
-    }
-  ' "$out"
   grep -E 'tests passed|Total Test time' "$out" || true
   local results passed failed skipped
   results=$( [ -f "$junit" ] && case_results "$junit" || true)
@@ -162,7 +187,6 @@ run_configuration() {
     if [ -z "$ok" ]; then echo "skipped without a reason this machine gives: $t"; unexplained=$((unexplained + 1)); fi
   done
   if [ "$unexplained" -gt 0 ] && [ "${CI:-}" = true ]; then failed_any=yes; fi
-  config_skips=()
   echo "== configuration $name took $((SECONDS - began)) s"
   summaries+=("configuration $name: $passed passed, $failed failed, $skipped skipped")
 }
@@ -183,6 +207,7 @@ fi
 # The builds, then each as this account.
 began=$SECONDS
 for a in x64 x86; do
+  wanted_arch "$a" || continue
   select_arch "$a"
   echo "== building $a"
   configure_and_build
@@ -191,9 +216,11 @@ echo "== building took $((SECONDS - began)) s"
 
 # Runs the tests of both builds as this account, under the Wine selected.
 run_as_this_account() {
-  local a
+  local a name
   for a in x64 x86; do
     select_arch "$a"
+    name=$a-$( [ -n "$is_root" ] && echo root || echo user )-ja$wine_suffix
+    wanted "$name" || continue
     wineserver -k 2>/dev/null || true  # Wine's desktop belongs to the display it started on
     ctest_args=(-LE '^player_account$')
     if [ -n "$is_root" ]; then
@@ -201,9 +228,9 @@ run_as_this_account() {
     else
       allow_skip all 'FullDiskTest.*' "only root may mount the 256 KiB tmpfs the full-disk tests fill"
     fi
-    echo "== configuration $a-$( [ -n "$is_root" ] && echo root || echo user )-ja$wine_suffix ($(wine --version))"
+    echo "== configuration $name ($(wine --version))"
     [ -n "$wine_suffix" ] || allow_wine8_skips
-    run_configuration "$a-$( [ -n "$is_root" ] && echo root || echo user )-ja$wine_suffix" "$build"
+    run_configuration "$name" "$build"
     wineserver -k 2>/dev/null || true
     unset NADESHIRO_FULLDISK
   done
@@ -223,6 +250,7 @@ if [ -n "$is_root" ]; then
   mkdir -p "$user_run/source"
   cp -a "$root/scripts" "$user_run/source/"
   for a in x64 x86; do
+    wanted "$a-user-ja" || continue
     select_arch "$a"
     tree=$user_run/$a
     mkdir -p "$tree"
@@ -255,17 +283,20 @@ else
   echo "note: not root, so the Wine 10 configurations (x64-root-ja-wine10, x86-root-ja-wine10) are not run"
 fi
 
-# The release packages: reproducible to the byte, and the packaged programs started.
-echo "== release packages"
-began=$SECONDS
-if NADESHIRO_WINE=8 bash "$root/scripts/package-check.sh" >"$builds/package-check.log" 2>&1; then
-  summaries+=("$(grep '^package-check: ok' "$builds/package-check.log" | tail -n 1)")
-else
-  cat "$builds/package-check.log"
-  summaries+=("package-check: FAILED (see above)")
-  failed_any=yes
+# The release packages: reproducible to the byte, and the packaged programs started (not when
+# configurations are picked).
+if [ ${#configs[@]} -eq 0 ]; then
+  echo "== release packages"
+  began=$SECONDS
+  if NADESHIRO_WINE=8 bash "$root/scripts/package-check.sh" >"$builds/package-check.log" 2>&1; then
+    summaries+=("$(grep '^package-check: ok' "$builds/package-check.log" | tail -n 1)")
+  else
+    cat "$builds/package-check.log"
+    summaries+=("package-check: FAILED (see above)")
+    failed_any=yes
+  fi
+  echo "== release packages took $((SECONDS - began)) s"
 fi
-echo "== release packages took $((SECONDS - began)) s"
 
 echo "== test run took $((SECONDS - started)) s"
 for line in "${summaries[@]}"; do echo "$line"; done

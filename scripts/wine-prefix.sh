@@ -36,9 +36,13 @@ fi
 
 # The tests' drive letters, made before the Wine server starts (it reads them only then):
 # - q:, whose target is gone: the drive list's "not ready" case;
-# - r:, a drive of its own whose root the tests may write to.
+# - r:, the tests' own drive: each test program works in a folder of its own there (its current
+#   folder), so that what a faulty build writes at the root of the current drive lands there,
+#   not on the machine's root through z:. It is emptied here, before every run of the tests.
 ln -sfn /nonexistent-nadeshiro-drive "$prefix/dosdevices/q:"
 mkdir -p "$prefix/drive_r"
+chmod -R u+w "$prefix/drive_r" 2>/dev/null || true
+find "$prefix/drive_r" -mindepth 1 -delete
 ln -sfn ../drive_r "$prefix/dosdevices/r:"
 
 boot() {

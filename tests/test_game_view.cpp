@@ -2,7 +2,6 @@
 // as long as Windows redirects the game: UAC on and the game not run as administrator.
 #include <shlobj.h>
 
-#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -22,39 +21,35 @@ static std::wstring StoreFor(const std::wstring& gameFolder)
     return SHCreateDirectoryExW(nullptr, store.c_str(), nullptr), store;
 }
 
-static std::string Read(const std::wstring& folder, std::initializer_list<const wchar_t*> slots)
+static std::vector<std::string> Read(const std::wstring& folder, std::initializer_list<const wchar_t*> slots)
 {
-    return std::accumulate(slots.begin(), slots.end(), std::string(), [&](std::string all, auto slot) { return all + ReadBytes(folder + L"\\" + slot); });
+    std::vector<std::string> read;
+    for (const wchar_t* slot : slots) read.push_back(ReadBytes(folder + L"\\" + slot));
+    return read;
 }
 
 // A value of the test prefix's registry (its 64-bit view, as the tool reads it) set for as
 // long as the object lives, then put back as it was; type REG_NONE removes it for that time.
-class RegistryValue {
-public:
-    RegistryValue(HKEY root, const wchar_t* key, std::wstring name, DWORD type, const std::string& bytes) : name_(std::move(name))
+struct RegistryValue {
+    HKEY key = nullptr;
+    std::wstring name;
+    DWORD oldType = 0;
+    std::optional<std::string> old;
+    RegistryValue(HKEY root, const wchar_t* path, std::wstring valueName, DWORD type, const std::string& bytes) : name(std::move(valueName))
     {
-        EXPECT_EQ(RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key_, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr), ERROR_SUCCESS);
         DWORD size = 0;
-        if (RegQueryValueExW(key_, name_.c_str(), nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
-            old_.emplace(size, '\0');
-            RegQueryValueExW(key_, name_.c_str(), nullptr, &oldType_, reinterpret_cast<BYTE*>(old_->data()), &size);
-        }
-        if (type == REG_NONE) RegDeleteValueW(key_, name_.c_str());
-        else EXPECT_EQ(RegSetValueExW(key_, name_.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
+        if (RegQueryValueExW(key, name.c_str(), nullptr, &oldType, nullptr, &size) == ERROR_SUCCESS)
+            old.emplace(size, '\0'), RegQueryValueExW(key, name.c_str(), nullptr, &oldType, reinterpret_cast<BYTE*>(old->data()), &size);
+        if (type == REG_NONE) RegDeleteValueW(key, name.c_str());
+        else EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
     }
     ~RegistryValue()
     {
-        if (old_) RegSetValueExW(key_, name_.c_str(), 0, oldType_, reinterpret_cast<const BYTE*>(old_->data()), static_cast<DWORD>(old_->size()));
-        else RegDeleteValueW(key_, name_.c_str());
-        RegCloseKey(key_);
+        if (old) RegSetValueExW(key, name.c_str(), 0, oldType, reinterpret_cast<const BYTE*>(old->data()), static_cast<DWORD>(old->size()));
+        else RegDeleteValueW(key, name.c_str());
+        RegCloseKey(key);
     }
-    RegistryValue(const RegistryValue&) = delete;
-
-private:
-    HKEY key_ = nullptr;
-    std::wstring name_;
-    DWORD oldType_ = 0;
-    std::optional<std::string> old_;
 };
 
 static std::string Bytes(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), sizeof number); }
@@ -97,11 +92,12 @@ TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
         Recorder recorder;
         MainFields fields; fields.GameFolder = game.Path();
         EXPECT_TRUE(RunHandler([&] { BackUp(fields, backups.Path(), L"taken"); }));
-        EXPECT_EQ(Read(backups / L"taken", {L"save00", L"save01", L"save02"}), c.redirected ? "game00store01store02" : "game00game01<missing>");
+        EXPECT_THAT(Read(backups / L"taken", {L"save00", L"save01", L"save02"}),
+                    c.redirected ? ElementsAre("game00", "store01", "store02") : ElementsAre("game00", "game01", "<missing>"));
         EXPECT_TRUE(RunHandler([&] { Restore(fields, backup.Path()); }));
-        EXPECT_EQ(Read(store, {L"save01", L"save02"}), c.redirected ? "backup01store02" : "store01store02");
-        EXPECT_EQ(Read(game.Path(), {L"save00", L"save01"}), c.redirected ? "game00game01" : "game00backup01");
-        EXPECT_EQ(recorder.First(), L"<no report>");
+        EXPECT_THAT(Read(store, {L"save01", L"save02"}), ElementsAre(c.redirected ? "backup01" : "store01", "store02"));
+        EXPECT_THAT(Read(game.Path(), {L"save00", L"save01"}), ElementsAre("game00", c.redirected ? "game01" : "backup01"));
+        EXPECT_THAT(recorder.messages, IsEmpty());
         RemoveTree(store);
     }
 }
@@ -132,10 +128,10 @@ struct ReadOnlyGameFolder : ::testing::Test {
 TEST_F(ReadOnlyGameFolder, RestoreMakesTheVirtualStoreAndWritesThere)
 {
     ASSERT_TRUE(RunHandler([&] { Restore(fields, backup.Path()); }));
-    EXPECT_EQ(ListFolder(store), (Names{L"save04"}));
-    EXPECT_EQ(ListFolder(game), (Names{L"save02"}));
-    EXPECT_EQ(Read(store, {L"save04"}), "backup04");
-    EXPECT_EQ(recorder.First(), L"<no report>");
+    EXPECT_THAT(ListFolder(store), ElementsAre(L"save04"));
+    EXPECT_THAT(ListFolder(game), ElementsAre(L"save02"));
+    EXPECT_EQ(ReadBytes(store + L"\\save04"), "backup04");
+    EXPECT_THAT(recorder.messages, IsEmpty());
 }
 
 // The game run as administrator reads only its folder, which the tool cannot write: said so
@@ -144,11 +140,9 @@ TEST_F(ReadOnlyGameFolder, ARestoreForAGameRunAsAdministratorIsRefusedWithTheRea
 {
     RegistryValue layer(HKEY_CURRENT_USER, kLayers, game + L"\\one.exe", REG_SZ, Bytes(L"~ RUNASADMIN"));
     EXPECT_FALSE(RunHandler([&] { Restore(fields, backup.Path()); }));
-    EXPECT_PRED_FORMAT2(::testing::IsSubstring, std::wstring(L"実行時エラー '"), recorder.First());
-    EXPECT_PRED_FORMAT2(::testing::IsSubstring, L"\r\n\r\n" + game + L"\r\n\r\n", recorder.First());
-    EXPECT_PRED_FORMAT2(::testing::IsSubstring, std::wstring(platform::kGameRunsAsAdministratorNote), recorder.First());
+    EXPECT_THAT(recorder.messages, ElementsAre(Report(L"実行時エラー '", L"\r\n\r\n" + game + L"\r\n\r\n", platform::kGameRunsAsAdministratorNote)));
     EXPECT_FALSE(FolderExists(store));
-    EXPECT_EQ(ListFolder(game), (Names{L"save02"}));
-    EXPECT_EQ(Read(game, {L"save02"}), "readonly02");
-    EXPECT_EQ(ListFolder(backup.Path()), (Names{L"save04"}));
+    EXPECT_THAT(ListFolder(game), ElementsAre(L"save02"));
+    EXPECT_EQ(ReadBytes(game + L"\\save02"), "readonly02");
+    EXPECT_THAT(ListFolder(backup.Path()), ElementsAre(L"save04"));
 }

@@ -1,5 +1,7 @@
 // Starting the game as Explorer starts it: the stand-in game writes the command line it got and
 // its current folder (UTF-16); a game that cannot be started is reported and the tool stays.
+#include <algorithm>
+
 #include "app/system_calls.h"
 #include "launch/launch.h"
 #include "tests/test_support.h"
@@ -17,12 +19,13 @@ struct LaunchTest : ::testing::Test {
     // What the stand-in got: its arguments as Windows splits its command line, then its current folder.
     std::vector<std::wstring> Started()
     {
-        std::string bytes;
-        for (int i = 0; i < 200 && (bytes = ReadBytes(report)) == "<missing>"; ++i) Sleep(100);
-        Sleep(100);  // written whole
-        bytes = ReadBytes(report);
-        std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-        size_t cut = text.find(L'\n');
+        std::wstring text;
+        WaitFor([&] {  // written whole: two lines
+            const std::string bytes = ReadBytes(report);
+            text.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+            return std::count(text.begin(), text.end(), L'\n') == 2;
+        }, 20000);
+        const size_t cut = text.find(L'\n');
         if (cut == std::wstring::npos) return {L"<nothing started>"};
         int count = 0;
         LPWSTR* arguments = CommandLineToArgvW(text.substr(0, cut).c_str(), &count);
@@ -47,9 +50,9 @@ TEST_F(LaunchTest, TheGameStartsWholeInItsOwnFolderAndTheToolEnds)
         recorder.ends = 0;
         EXPECT_TRUE(RunHandler([&] { LaunchGame(c.folder); }));
         EXPECT_EQ(recorder.ends, 1);
-        EXPECT_EQ(recorder.First(), L"<no report>");
-        EXPECT_EQ(Started(), (std::vector<std::wstring>{c.program, c.current}));
-        for (int i = 0; i < 50 && !DeleteFileW(c.program.c_str()); ++i) Sleep(100);  // until the game has ended
+        EXPECT_THAT(recorder.messages, IsEmpty());
+        EXPECT_THAT(Started(), ElementsAre(c.program, c.current));
+        WaitFor([&] { return DeleteFileW(c.program.c_str()) != FALSE; });  // until the game has ended
     }
 }
 
@@ -70,9 +73,7 @@ TEST_F(LaunchTest, AGameThatDoesNotStartIsReportedAndTheToolStays)
         EXPECT_FALSE(RunHandler([&] { LaunchGame(game.Path()); }));
         platform::sys::ArmFault({});
         EXPECT_EQ(recorder.ends, 0);
-        EXPECT_PRED_FORMAT2(::testing::IsSubstring, L"実行時エラー " + std::wstring(c.number), recorder.First());
-        EXPECT_PRED_FORMAT2(::testing::IsSubstring, L"\r\n\r\n" + game / L"one.exe" + L"\r\n\r\n", recorder.First());
-        EXPECT_PRED_FORMAT2(::testing::IsSubstring, c.code, recorder.First());
+        EXPECT_THAT(recorder.messages, ElementsAre(Report(L"実行時エラー " + std::wstring(c.number), L"\r\n\r\n" + game / L"one.exe" + L"\r\n\r\n", c.code)));
         EXPECT_EQ(ReadBytes(report), "<missing>");  // nothing started
     }
 }

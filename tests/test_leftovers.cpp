@@ -26,9 +26,9 @@ struct Writer {
         : process(StartProcess(program, L"\"" + program + L"\" \"" + folder + L"\" " + mode + L" \"" + source + L"\""))
     {
         const std::wstring made = folder + L"\\" + Temporary(process.dwProcessId, 1);  // its temporary file or folder
-        WaitUntil([&] {
+        WaitFor([&] {
             return mode == L"restore" ? Closed(made) : mode == L"backup" ? Closed(made + L"\\" + Temporary(process.dwProcessId, 3)) : !TemporaryFilesIn(folder).empty();
-        });
+        }, 30000);
         EXPECT_EQ(TemporaryFilesIn(folder), Names{Temporary(process.dwProcessId, 1)});
     }
     void Kill() { TerminateProcess(process.hProcess, 1), WaitForSingleObject(process.hProcess, 30000); }

@@ -14,7 +14,7 @@ TEST(Memo, RecordsAreQuotedCp932WithCrLf)
     }
     SetFileAttributesW((folder / L"omoide.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(RunHandler([&] { WriteMemo(folder.Path(), L"lost"); }));
-    EXPECT_PRED2(Holds, recorder.Text(), L"実行時エラー '75'");
+    EXPECT_THAT(recorder.messages, ElementsAre(Report(L"実行時エラー '75'")));
     EXPECT_EQ(ReadBytes(folder / L"omoide.txt"), "\"\xb1\xb2\xb3\"\r\n");
 }
 
@@ -37,5 +37,5 @@ TEST(Memo, ViewAppendsEachLineWithCrLf)
         if (held) CloseHandle(held);
     }
     EXPECT_EQ(Module1::WorkPath, memo);
-    EXPECT_PRED2(Holds, recorder.Text(), L"'72':\r\n\r\n読み込みできません。ほかのプログラムが使っています。\r\n\r\n" + memo);
+    EXPECT_THAT(recorder.messages, ElementsAre(Report(L"'72':\r\n\r\n読み込みできません。ほかのプログラムが使っています。\r\n\r\n" + memo)));
 }

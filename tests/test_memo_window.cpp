@@ -20,26 +20,21 @@ static COLORREF TextColourOf(HWND window, HWND label)
 }
 
 // Switches the system's high contrast on for as long as it lives, as a player does. Where the
-// system cannot (Wine has no high contrast: it refuses the setting and always answers "off"),
-// the tool is told to take it as on.
+// system cannot (Wine has no high contrast: it refuses the setting or answers "off" all the
+// same), the tool is told to take it as on.
 struct HighContrastOn {
-    HIGHCONTRASTW before{sizeof before, 0, nullptr};
+    HIGHCONTRASTW setting{sizeof setting, HCF_HIGHCONTRASTON, nullptr};
     HighContrastOn()
     {
-        SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof before, &before, 0);
-        HIGHCONTRASTW on{sizeof on, HCF_HIGHCONTRASTON, nullptr};
-        if (!SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof on, &on, 0) || !HighContrastOnTheSystem()) AssumeHighContrast(true);
+        if (!SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof setting, &setting, 0) ||
+            !SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) || !(setting.dwFlags & HCF_HIGHCONTRASTON))
+            AssumeHighContrast(true);
     }
     ~HighContrastOn()
     {
         AssumeHighContrast(false);
-        HIGHCONTRASTW off{sizeof off, before.dwFlags & HCF_HIGHCONTRASTON, nullptr};
-        SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof off, &off, 0);
-    }
-    static bool HighContrastOnTheSystem()
-    {
-        HIGHCONTRASTW now{sizeof now, 0, nullptr};
-        return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof now, &now, 0) && (now.dwFlags & HCF_HIGHCONTRASTON);
+        setting.dwFlags = 0;
+        SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof setting, &setting, 0);
     }
 };
 
@@ -58,7 +53,6 @@ TEST(MemoWindow, LabelsAreBlueUnlessTheSystemIsInHighContrast)
     EXPECT_EQ(TextColourOf(version, VersionForm().Control(L"Label1(2)")), RGB(0, 0, 0));
     {
         HighContrastOn contrast;
-        ASSERT_TRUE(HighContrast());
         for (const wchar_t* label : {L"Label1(0)", L"Label1(1)", L"Label1(2)", L"Label1(3)"})
             EXPECT_EQ(TextColourOf(memo, C(label)), GetSysColor(COLOR_WINDOWTEXT)) << Utf8(label);
         EXPECT_EQ(TextColourOf(version, VersionForm().Control(L"Label1(0)")), GetSysColor(COLOR_WINDOWTEXT));
@@ -84,7 +78,7 @@ TEST(MemoWindow, EachWayOfClosingWritesExactlyWhatItShould)
         EXPECT_EQ(ListFolder(backup.Path()), Names{L"omoide.txt"});
         EXPECT_EQ(MemoForm().Window(), nullptr);
     }
-    EXPECT_EQ(recorder.messages.size(), 0u);
+    EXPECT_THAT(recorder.messages, IsEmpty());
 }
 
 // A memo code page 932 cannot hold is refused by name, the window staying with its text. A
@@ -97,7 +91,7 @@ TEST(MemoWindow, RefusesWhatCodePage932CannotHoldAndSavesIntoTheLatestBackUp)
     Show(backup.Path());
     SetWindowTextW(C(L"Text1"), L"書きかけ😀 안녕 😀");
     Click(C(L"Command1"));
-    EXPECT_TRUE(recorder.Said(UnsavableCharactersMessage(L"😀안녕"), 48));
+    EXPECT_THAT(recorder.messages, ElementsAre(Message(UnsavableCharactersMessage(L"😀안녕"), 48)));
     EXPECT_EQ(WindowText(C(L"Text1")), L"書きかけ😀 안녕 😀");
     EXPECT_EQ(ListFolder(backup.Path()), Names{});
     SetWindowTextW(C(L"Text1"), L"書きかけ");

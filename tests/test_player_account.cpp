@@ -31,10 +31,11 @@ TEST(PlayerAccount, WhatTheAccountCannotWriteOrReadIsReportedAndNothingIsLost)
         Chmod(c.mode, c.locked);
         EXPECT_FALSE(RunHandler(c.command)) << "run it as an ordinary account, as scripts/test.sh does";
         Chmod("u+rwx", c.locked);
-        EXPECT_TRUE(recorder.Reported(c.named)) << Utf8(recorder.Text());
+        EXPECT_THAT(recorder.messages, ElementsAre(Report(c.named)));
     }
     for (const wchar_t* slot : {L"save00", L"save03", L"save07"}) EXPECT_EQ(ReadBytes(game / slot), SlotContent(slot));
-    EXPECT_EQ(ListFolder(backups.Path()), (Names{L"omoide.txt", L"途中まで"}));  // only the back-up stopped at save03
-    EXPECT_EQ(ListFolder(backups / L"途中まで"), Names{L"save00"});
-    EXPECT_EQ(ReadBytes(backups / L"途中まで\\save00") + ReadBytes(backups / L"omoide.txt"), SlotContent(L"save00") + memo);
+    EXPECT_THAT(ListFolder(backups.Path()), ElementsAre(L"omoide.txt", L"途中まで"));  // only the back-up stopped at save03
+    EXPECT_THAT(ListFolder(backups / L"途中まで"), ElementsAre(L"save00"));
+    EXPECT_EQ(ReadBytes(backups / L"途中まで\\save00"), SlotContent(L"save00"));
+    EXPECT_EQ(ReadBytes(backups / L"omoide.txt"), memo);
 }

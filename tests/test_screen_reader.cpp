@@ -12,20 +12,22 @@
 
 namespace {
 
-// What is heard of an object (CHILDID_SELF) or its child: "name | role", or "name | description | role".
-std::string Said(IAccessible* object, long id, bool description = false)
+// What is heard of an object (CHILDID_SELF) or its child.
+struct Heard {
+    std::string name, description;
+    long role;
+};
+Heard Hear(IAccessible* object, long id)
 {
     VARIANT child{}, role{};
     child.vt = VT_I4, child.lVal = id;
-    std::wstring said;
-    for (auto get : {&IAccessible::get_accName, &IAccessible::get_accDescription}) {
-        BSTR b = nullptr;
-        if (SUCCEEDED((object->*get)(child, &b)) && b != nullptr) said += std::wstring(b, SysStringLen(b)) + L" | ";
-        SysFreeString(b);
-        if (!description) break;
-    }
+    std::string said[2];
+    BSTR b = nullptr;
+    for (int i = 0; i < 2; ++i, SysFreeString(b), b = nullptr)
+        if (SUCCEEDED((object->*(i == 0 ? &IAccessible::get_accName : &IAccessible::get_accDescription))(child, &b)) && b != nullptr)
+            said[i] = Utf8(std::wstring(b, SysStringLen(b)));
     object->get_accRole(child, &role);
-    return Utf8(said) + std::to_string(role.vt == VT_I4 ? role.lVal : -1);
+    return {said[0], said[1], role.vt == VT_I4 ? role.lVal : -1};
 }
 
 IAccessible* ObjectOf(HWND window)
@@ -63,30 +65,28 @@ std::vector<int> ChildOrder(HWND window)
 // The tool, started in a game folder of its own, its main window shown and each tab visited
 // with the arrow keys as a user would (a page's controls are there once its tab has been
 // shown), the start tab taken again; ended with the test.
-struct RunningTool {
+struct ScreenReader : ::testing::Test {
     TestFolder game{L"", L"screen reader game "};
     PROCESS_INFORMATION process{};
     HWND main = nullptr;
-    ~RunningTool() { if (process.hProcess) TerminateProcess(process.hProcess, 1), CloseHandle(process.hProcess), CloseHandle(process.hThread); }
+    void SetUp() override
+    {
+        CreateDirectoryW((game / L"セーブ置き場").c_str(), nullptr);
+        const std::wstring exe = EnvironmentPath(L"NADESHIRO_EXE");
+        ASSERT_NE((process = StartProcess(exe, L"\"" + exe + L"\"", game.Path())).hProcess, nullptr) << "NADESHIRO_EXE names the built program";
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        ASSERT_TRUE(WaitFor([&] {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(main = FindWindowW(L"nadeshiro", nullptr), &owner);
+            return owner == process.dwProcessId && IsWindowVisible(main);
+        }, 30000));
+        ASSERT_TRUE(WaitFor([&] { return SendMessageW(Descendant(main, IDC_DIR1), LB_GETCOUNT, 0, 0) > 0; }));  // filled once the window is shown
+        HWND tabs = Descendant(main, IDC_SSTAB1);
+        for (WPARAM key : {VK_LEFT, VK_RIGHT, VK_RIGHT, VK_LEFT}) SendMessageW(tabs, WM_KEYDOWN, key, 0);
+        EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 1);
+    }
+    void TearDown() override { if (process.hProcess) TerminateProcess(process.hProcess, 1), CloseHandle(process.hProcess), CloseHandle(process.hThread); }
 };
-
-void Start(RunningTool& tool)
-{
-    CreateDirectoryW((tool.game / L"セーブ置き場").c_str(), nullptr);
-    std::wstring exe = EnvironmentPath(L"NADESHIRO_EXE"), commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    ASSERT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, tool.game.Path().c_str(), &startup, &tool.process))
-        << "NADESHIRO_EXE names the built program";
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    for (DWORD i = 0, owner = 0; i < 300 && (owner != tool.process.dwProcessId || !IsWindowVisible(tool.main)); ++i, Sleep(100))
-        GetWindowThreadProcessId(tool.main = FindWindowW(L"nadeshiro", nullptr), &owner);
-    ASSERT_TRUE(IsWindowVisible(tool.main));
-    for (int i = 0; i < 100 && SendMessageW(Descendant(tool.main, IDC_DIR1), LB_GETCOUNT, 0, 0) == 0; ++i) Sleep(50);  // filled after the window is shown
-    HWND tabs = Descendant(tool.main, IDC_SSTAB1);
-    for (WPARAM key : {VK_LEFT, VK_RIGHT, VK_RIGHT, VK_LEFT}) SendMessageW(tabs, WM_KEYDOWN, key, 0);
-    EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 1);
-}
 
 // The main window's focusable controls: caption as shown, name, standard role, UI Automation control type.
 struct Control { int id; std::wstring caption; const wchar_t* name; long role; int type; };
@@ -102,78 +102,88 @@ std::vector<Control> MainControls(HWND main)
 }
 const wchar_t* const kTabCaptions[] = {L"セーブデータを退避", L"退避データを復元", L"思い出を読む"};
 
-TEST(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged)
+TEST_F(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged)
 {
-    RunningTool tool;
-    ASSERT_NO_FATAL_FAILURE(Start(tool));
-    HWND main = tool.main;
     for (const auto& e : MainControls(main)) {
+        SCOPED_TRACE(e.id);
         HWND control = Descendant(main, e.id);
         IAccessible* object = ObjectOf(control);
-        ASSERT_NE(object, nullptr) << e.id;
-        EXPECT_EQ(Said(object, CHILDID_SELF) + ", caption " + Utf8(CaptionOf(control)),
-                  Utf8(e.name) + " | " + std::to_string(e.role) + ", caption " + Utf8(e.caption));
-        if (e.id == IDC_SSTAB1) {  // the tabs by their captions, with the page tab role
-            for (long i = 1; i <= 3; ++i) EXPECT_EQ(Said(object, i), Utf8(kTabCaptions[i - 1]) + " | " + std::to_string(ROLE_SYSTEM_PAGETAB));
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(Hear(object, CHILDID_SELF).name, Utf8(e.name));
+        EXPECT_EQ(Hear(object, CHILDID_SELF).role, e.role);
+        EXPECT_EQ(CaptionOf(control), e.caption);
+        for (long i = 1; e.id == IDC_SSTAB1 && i <= 3; ++i) {  // the tabs by their captions, with the page tab role
+            EXPECT_EQ(Hear(object, i).name, Utf8(kTabCaptions[i - 1]));
+            EXPECT_EQ(Hear(object, i).role, ROLE_SYSTEM_PAGETAB);
         }
         object->Release();
     }
-    // Children in focus order, which goes round: the lists, the three pages, the wide button, the tab control beneath the
-    // pages; a page's own.
-    EXPECT_EQ(ChildOrder(main), (std::vector<int>{IDC_DRIVE1, IDC_DIR1, 0, 0, 0, IDC_COMMAND4, IDC_SSTAB1}));
-    EXPECT_EQ(ChildOrder(GetParent(Descendant(main, IDC_TEXT2))), (std::vector<int>{IDC_TEXT2, IDC_LABEL1_0, IDC_LABEL1_1, IDC_COMMAND3}));
+    // Children in focus order, which goes round: the lists, the three pages, the wide button, then the tab
+    // control, which lies beneath the pages; a page's own.
+    EXPECT_THAT(ChildOrder(main), ElementsAre(IDC_DRIVE1, IDC_DIR1, 0, 0, 0, IDC_COMMAND4, IDC_SSTAB1));
+    EXPECT_THAT(ChildOrder(GetParent(Descendant(main, IDC_TEXT2))), ElementsAre(IDC_TEXT2, IDC_LABEL1_0, IDC_LABEL1_1, IDC_COMMAND3));
 
-    // The folder list's entries: each by its folder's name, described by its full path, the open
-    // one (the game folder, followed by its one subfolder) said to be open, and only it.
-    IAccessible* list = ObjectOf(Descendant(main, IDC_DIR1));
-    long entries = long(SendMessageW(Descendant(main, IDC_DIR1), LB_GETCOUNT, 0, 0)), count = 0;
-    ASSERT_NE(list, nullptr);
-    ASSERT_GE(entries, 3);
-    ASSERT_EQ(list->get_accChildCount(&count), S_OK);
-    ASSERT_EQ(count, entries);
+    // The folder list's entries: the drive's root, each folder down to the open one (the game
+    // folder), then its one subfolder; each by its folder's name, described by its full path,
+    // the open one said to be open, and only it.
     std::wstring open(MAX_PATH * 2, L'\0');
-    open.resize(GetFullPathNameW(tool.game.Path().c_str(), MAX_PATH * 2, open.data(), nullptr));
-    std::string heard, item = " | " + std::to_string(ROLE_SYSTEM_LISTITEM) + "\n";
-    for (long i = 1; i <= entries; ++i) {  // the entries between: with their role, and not open
-        std::string said = Said(list, i, true) + "\n";
-        bool plain = said.find(Utf8(L"開いている")) == std::string::npos && said.rfind(item) == said.size() - item.size();
-        heard += i == 1 || i >= entries - 1 || !plain ? said : "";
+    open.resize(GetFullPathNameW(game.Path().c_str(), MAX_PATH * 2, open.data(), nullptr));
+    std::vector<std::string> names{Utf8(open.substr(0, 3))}, descriptions{Utf8(open.substr(0, 3))};
+    for (size_t end = open.find(L'\\', 3);; end = open.find(L'\\', end + 1)) {
+        const std::wstring path = open.substr(0, end);
+        names.push_back(Utf8(path.substr(path.find_last_of(L'\\') + 1)));
+        descriptions.push_back(Utf8(path + (end == std::wstring::npos ? L"（開いているフォルダ）" : L"")));
+        if (end == std::wstring::npos) break;
+    }
+    names.push_back(Utf8(L"セーブ置き場")), descriptions.push_back(Utf8(open + L"\\セーブ置き場"));
+    IAccessible* list = ObjectOf(Descendant(main, IDC_DIR1));
+    ASSERT_NE(list, nullptr);
+    long count = 0;
+    ASSERT_EQ(list->get_accChildCount(&count), S_OK);
+    std::vector<std::string> heardNames, heardDescriptions;
+    std::vector<long> roles;
+    for (long i = 1; i <= count; ++i) {
+        const Heard heard = Hear(list, i);
+        heardNames.push_back(heard.name), heardDescriptions.push_back(heard.description), roles.push_back(heard.role);
     }
     list->Release();
-    EXPECT_EQ(heard, Utf8(open.substr(0, 3) + L" | " + open.substr(0, 3)) + item + Utf8(open.substr(open.find_last_of(L'\\') + 1)) + " | " +
-                         Utf8(open + L"（開いているフォルダ）") + item + Utf8(L"セーブ置き場 | " + open + L"\\セーブ置き場") + item);
+    EXPECT_EQ(heardNames, names);
+    EXPECT_EQ(heardDescriptions, descriptions);
+    EXPECT_EQ(roles, std::vector<long>(names.size(), ROLE_SYSTEM_LISTITEM));
 
     // The memo window, opened by a back-up, and the version window, opened from the menu.
     SendMessageW(Descendant(main, IDC_TEXT1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"読み上げの退避"));
     PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_COMMAND1, BN_CLICKED), 0);
     PostMessageW(main, WM_COMMAND, IDM_VER, 0);
     HWND memo = nullptr, version = nullptr;
-    for (int i = 0; i < 100 && (memo == nullptr || version == nullptr); ++i, Sleep(100))
-        memo = FindWindowW(L"NadeshiroOmoide", nullptr), version = FindWindowW(L"nadeshiro.help_ver", nullptr);
-    const struct { HWND window; int id; const wchar_t* heard; } others[] = {
-        {memo, IDC_OMOIDE_TEXT1, L"思い出 | 42"}, {memo, IDC_OMOIDE_COMMAND1, L"思い出を保存するの | 43"},
-        {memo, IDC_OMOIDE_COMMAND2, L"過去は振り返らないの | 43"}, {version, IDC_HELP_VER_LABEL1_0, L"" NADESHIRO_PRODUCT_LABEL " | 41"}};
+    WaitFor([&] { return (memo = FindWindowW(L"NadeshiroOmoide", nullptr)) && (version = FindWindowW(L"nadeshiro.help_ver", nullptr)); });
+    const struct { HWND window; int id; const wchar_t* name; long role; } others[] = {
+        {memo, IDC_OMOIDE_TEXT1, L"思い出", ROLE_SYSTEM_TEXT}, {memo, IDC_OMOIDE_COMMAND1, L"思い出を保存するの", ROLE_SYSTEM_PUSHBUTTON},
+        {memo, IDC_OMOIDE_COMMAND2, L"過去は振り返らないの", ROLE_SYSTEM_PUSHBUTTON},
+        {version, IDC_HELP_VER_LABEL1_0, L"" NADESHIRO_PRODUCT_LABEL, ROLE_SYSTEM_STATICTEXT}};
     for (const auto& e : others) {
+        SCOPED_TRACE(e.id);
         IAccessible* object = e.window != nullptr ? ObjectOf(Descendant(e.window, e.id)) : nullptr;
-        ASSERT_NE(object, nullptr) << e.id;
-        EXPECT_EQ(Said(object, CHILDID_SELF), Utf8(e.heard));
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(Hear(object, CHILDID_SELF).name, Utf8(e.name));
+        EXPECT_EQ(Hear(object, CHILDID_SELF).role, e.role);
         object->Release();
     }
-    EXPECT_EQ(ChildOrder(memo), (std::vector<int>{IDC_OMOIDE_TEXT1, IDC_OMOIDE_COMMAND1, IDC_OMOIDE_COMMAND2, IDC_OMOIDE_LABEL1_0,
-                                                  IDC_OMOIDE_LABEL1_1, IDC_OMOIDE_LABEL1_2, IDC_OMOIDE_LABEL1_3}));
+    EXPECT_THAT(ChildOrder(memo), ElementsAre(IDC_OMOIDE_TEXT1, IDC_OMOIDE_COMMAND1, IDC_OMOIDE_COMMAND2, IDC_OMOIDE_LABEL1_0,
+                                              IDC_OMOIDE_LABEL1_1, IDC_OMOIDE_LABEL1_2, IDC_OMOIDE_LABEL1_3));
 
     PostMessageW(main, WM_COMMAND, IDM_END, 0);  // the menu's end item ends the tool
-    EXPECT_EQ(WaitForSingleObject(tool.process.hProcess, 20000), DWORD(WAIT_OBJECT_0)) << "the tool did not end";
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), DWORD(WAIT_OBJECT_0)) << "the tool did not end";
 }
 
-// "name | control type" of an element through UI Automation.
-std::string Heard(uia::Element* element)
+// The name of an element through UI Automation, and its control type.
+std::pair<std::string, int> HeardThroughUia(uia::Element* element)
 {
     BSTR name = nullptr;
     int type = 0;
     element->get_CurrentName(&name);
     element->get_CurrentControlType(&type);
-    std::string heard = Utf8(name != nullptr ? std::wstring(name, SysStringLen(name)) : L"<no name>") + " | " + std::to_string(type);
+    std::pair<std::string, int> heard{Utf8(name != nullptr ? std::wstring(name, SysStringLen(name)) : L"<no name>"), type};
     SysFreeString(name);
     return heard;
 }
@@ -182,20 +192,18 @@ std::string Heard(uia::Element* element)
 // use: each focusable control with the name it has through the standard accessible object and
 // its control type, the tab control a Tab of three TabItems named by their captions. Wine 8
 // has no UI Automation: there this case is skipped (Wine 9 and later have it).
-TEST(ScreenReader, UiAutomationGivesTheSameNamesAndControlTypes)
+TEST_F(ScreenReader, UiAutomationGivesTheSameNamesAndControlTypes)
 {
-    RunningTool tool;
-    ASSERT_NO_FATAL_FAILURE(Start(tool));
     uia::Automation* automation = nullptr;
     if (FAILED(CoCreateInstance(uia::ClassId, nullptr, CLSCTX_INPROC_SERVER, uia::InterfaceId, reinterpret_cast<void**>(&automation))))
         GTEST_SKIP() << "this system has no UI Automation";
     uia::Condition* all = nullptr;
     ASSERT_EQ(automation->CreateTrueCondition(&all), S_OK);
-    for (const auto& e : MainControls(tool.main)) {
+    for (const auto& e : MainControls(main)) {
         uia::Element* element = nullptr;
-        ASSERT_EQ(automation->ElementFromHandle(Descendant(tool.main, e.id), &element), S_OK) << e.id;
+        ASSERT_EQ(automation->ElementFromHandle(Descendant(main, e.id), &element), S_OK) << e.id;
         ASSERT_NE(element, nullptr) << e.id;
-        EXPECT_EQ(Heard(element), Utf8(e.name) + " | " + std::to_string(e.type));
+        EXPECT_EQ(HeardThroughUia(element), std::make_pair(Utf8(e.name), e.type));
         if (e.id == IDC_SSTAB1) {
             uia::ElementArray* tabs = nullptr;
             int count = 0;
@@ -204,8 +212,9 @@ TEST(ScreenReader, UiAutomationGivesTheSameNamesAndControlTypes)
             for (int i = 0; i < count; ++i) {
                 uia::Element* tab = nullptr;
                 tabs->GetElement(i, &tab);
-                EXPECT_EQ(tab != nullptr ? Heard(tab) : "<none>", Utf8(kTabCaptions[i]) + " | " + std::to_string(uia::TabItem));
-                if (tab) tab->Release();
+                ASSERT_NE(tab, nullptr);
+                EXPECT_EQ(HeardThroughUia(tab), std::make_pair(Utf8(kTabCaptions[i]), int(uia::TabItem)));
+                tab->Release();
             }
             if (tabs) tabs->Release();
         }

@@ -1,6 +1,7 @@
 #include "tests/test_support.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -8,10 +9,20 @@
 
 namespace nadeshiro::test {
 
+const std::wstring& OwnFolder()
+{
+    static const std::wstring folder = [] {
+        wchar_t program[MAX_PATH] = {};
+        std::wstring name(program, GetModuleFileNameW(nullptr, program, MAX_PATH));
+        name = name.substr(name.find_last_of(L'\\') + 1);
+        return L"R:\\" + name.substr(0, name.find_last_of(L'.')) + L" " + std::to_wstring(GetCurrentProcessId());
+    }();
+    return folder;
+}
+
 TestFolder::TestFolder(const std::wstring& root, const std::wstring& prefix)
 {
-    wchar_t temp[MAX_PATH + 1];
-    std::wstring base = root.empty() ? std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp) - 1) : root;  // without its last "\"
+    const std::wstring& base = root.empty() ? OwnFolder() : root;
     static unsigned counter = 0;
     do path_ = base + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
     while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
@@ -78,12 +89,12 @@ std::string Utf8(const std::wstring& text)
     return out;
 }
 
-PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine)
+PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine, const std::wstring& folder)
 {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    EXPECT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    EXPECT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process))
         << Utf8(program) << ": " << GetLastError();
     return process;
 }
@@ -105,23 +116,28 @@ std::wstring UnixPath(const std::wstring& path)
 bool RunUnix(const std::wstring& script, const Names& arguments)
 {
     static unsigned counter = 0;
-    wchar_t temp[MAX_PATH + 1];
-    std::wstring done = std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)) + L"nadeshiro unix " +
-                        std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L".done";
+    std::wstring done = OwnFolder() + L"\\unix " + std::to_wstring(++counter) + L".done";
     std::wstring line = L"/bin/sh -c \"";
     for (wchar_t c : script + L" && touch \"$" + std::to_wstring(arguments.size()) + L"\"") line += c == L'"' ? L"\\\"" : std::wstring(1, c);
     for (const auto& argument : arguments) line += L"\" \"" + argument;
     line += L"\" \"" + UnixPath(done) + L"\"";
     StartProcess(L"Z:\\bin\\sh", line);
-    WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+    WaitFor([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
     return DeleteFileW(done.c_str()) != FALSE;
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeout)
+bool WaitFor(const std::function<bool()>& done, DWORD milliseconds)
 {
-    for (DWORD waited = 0; !done(); waited += 25, Sleep(25))
-        if (waited >= timeout) return false;
+    for (DWORD waited = 0; !done(); waited += 25) {
+        if (waited >= milliseconds) return false;
+        Sleep(25);
+    }
     return true;
+}
+
+void PrintTo(const Recorded& message, std::ostream* out)
+{
+    *out << "message box \"" << Utf8(message.prompt) << "\", style " << message.style << ", title \"" << Utf8(message.title) << "\"";
 }
 
 std::wstring Recorder::Text() const
@@ -138,3 +154,21 @@ Recorder::Recorder()
 }
 
 }  // namespace nadeshiro::test
+
+// Every test program starts its tests in its own folder on the tests' drive and removes it
+// at its end.
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleMock(&argc, argv);
+    const std::wstring& own = nadeshiro::test::OwnFolder();
+    nadeshiro::test::RemoveTree(own);  // a folder left by an earlier process of this id
+    if (!CreateDirectoryW(own.c_str(), nullptr) || !SetCurrentDirectoryW(own.c_str())) {
+        std::fprintf(stderr, "cannot work in %s (error %lu): the tests' drive R: is made by scripts/wine-prefix.sh\n",
+                     nadeshiro::test::Utf8(own).c_str(), GetLastError());
+        return 2;
+    }
+    int result = RUN_ALL_TESTS();
+    SetCurrentDirectoryW(L"R:\\");
+    nadeshiro::test::RemoveTree(own);
+    return result;
+}

@@ -1,10 +1,12 @@
 // Helpers for tests that work on real folders and files.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,11 @@ using Names = std::vector<std::wstring>;
 inline bool Holds(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 void RemoveTree(const std::wstring& path);  // a file, or a folder with everything in it
 
-// A fresh folder under root (the temporary folder when empty), removed with its content.
+// The folder of this test program's own on the tests' drive R:, its current folder from its
+// start (the program's main makes it; scripts/wine-prefix.sh makes the drive and empties it
+// whenever it boots the prefix): what a faulty build writes at "\..." lands on that drive.
+const std::wstring& OwnFolder();
+// A fresh folder under root (the program's own folder when empty), removed with its content.
 class TestFolder {
 public:
     explicit TestFolder(const std::wstring& root = std::wstring(), const std::wstring& prefix = L"nadeshiro test ");
@@ -40,26 +46,41 @@ Names TemporaryFilesIn(const std::wstring& folder);  // names the tool's tempora
 std::string SlotContent(const std::wstring& tag, size_t size = 64);
 std::wstring EnvironmentPath(const wchar_t* name);  // a Unix path as Wine's Z: drive shows it
 std::string Utf8(const std::wstring& text);
-// Asks done every 25 ms until it is true or timeout ms have passed; its last answer.
-bool WaitUntil(const std::function<bool()>& done, DWORD timeout = 30000);
-PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine);  // its handles are the caller's
+// Its handles are the caller's; it starts in folder (the caller's current folder when empty).
+PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstring commandLine, const std::wstring& folder = L"");
 // Under Wine: path as the Unix system names it (empty elsewhere), and a Unix shell command
 // (sh -c script, whose $0, $1, ... are arguments) run to its end; false when it did not finish.
 std::wstring UnixPath(const std::wstring& path);
 bool RunUnix(const std::wstring& script, const Names& arguments);
+// Asks done every 25 ms until it holds, for at most milliseconds; whether it held.
+bool WaitFor(const std::function<bool()>& done, DWORD milliseconds = 10000);
 
-// Records message boxes, beeps and ends of program instead. Said: exactly one message box with
-// prompt, style and title; Reported: exactly one error report holding part (L"'61'", a path).
+// A message box the tool showed, printed in UTF-8 when a check fails.
+struct Recorded {
+    std::wstring prompt;
+    int style;
+    std::wstring title;
+};
+void PrintTo(const Recorded& message, std::ostream* out);
+// A message box with prompt (text or a matcher such as HasSubstr), style and the tool's title.
+template <typename Prompt>
+auto Message(Prompt prompt, int style, const std::wstring& title = L"あのね")
+{
+    using ::testing::Field;
+    return ::testing::AllOf(Field("prompt", &Recorded::prompt, prompt), Field("style", &Recorded::style, style), Field("title", &Recorded::title, title));
+}
+// An error report (the stop sign, the tool's name as title) holding every part given (L"'61'", a path).
+template <typename... Parts>
+auto Report(const Parts&... parts) { return Message(::testing::AllOf(::testing::HasSubstr(std::wstring(parts))...), 16, L"なでしろ"); }
+
+// Records message boxes, beeps and ends of program instead. Reported: exactly one error report
+// holding part (L"'61'", a path).
 struct Recorder {
-    struct Recorded { std::wstring prompt; int style; std::wstring title; };
     Recorder();
     ~Recorder() { platform::SetHooks({}); }
-    bool Said(const std::wstring& prompt, int style, const std::wstring& title = L"あのね") const
-    { return messages.size() == 1 && messages[0].prompt == prompt && messages[0].style == style && messages[0].title == title; }
     bool Reported(const std::wstring& part = std::wstring()) const
     { return messages.size() == 1 && messages[0].style == 16 && messages[0].prompt.find(part) != std::wstring::npos; }
     std::wstring Text() const;  // every prompt, one after another
-    std::wstring First() const { return messages.empty() ? L"<no report>" : messages[0].prompt; }
     std::vector<Recorded> messages;
     int beeps = 0, ends = 0;
 };
@@ -68,3 +89,6 @@ struct Recorder {
 
 using namespace nadeshiro;
 using namespace nadeshiro::test;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;

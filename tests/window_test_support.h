@@ -43,15 +43,6 @@ inline HWND Descendant(HWND window, int id)
         if (HWND found = GetDlgCtrlID(c) == id ? c : Descendant(c, id)) return found;
     return nullptr;
 }
-// The window's children in the window's own order, each by its identifier; a child without one
-// (a tab page) by the identifier of its first child.
-inline std::vector<int> ChildIds(HWND window)
-{
-    std::vector<int> ids;
-    for (HWND c = GetWindow(window, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
-        ids.push_back(GetDlgCtrlID(c) != 0 ? GetDlgCtrlID(c) : GetDlgCtrlID(GetWindow(c, GW_CHILD)));
-    return ids;
-}
 // Asks window to lay itself out at dpi, as the system does when it moves to such a monitor.
 inline void ChangeDpi(HWND window, UINT dpi)
 {
