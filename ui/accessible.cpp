@@ -309,11 +309,11 @@ LRESULT AnswerGetObject(HWND control, WPARAM wParam, LPARAM lParam, const Access
     if (FAILED(Ole().createStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(system.put()))) ||
         system.get() == nullptr)
         return 0;
-    auto* wrapped = new (std::nothrow) Accessible(control, std::move(system), text);
-    if (wrapped == nullptr) return 0;
+    ComPtr<IAccessible> wrapped;
+    *wrapped.put() = new (std::nothrow) Accessible(control, std::move(system), text);
+    if (wrapped.get() == nullptr) return 0;
     // The result holds its own reference; a failure (COM not started on this thread) is 0.
-    LRESULT result = Ole().lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(wrapped));
-    wrapped->Release();
+    LRESULT result = Ole().lresultFromObject(__uuidof(IAccessible), wParam, wrapped.get());
     return result > 0 ? result : 0;
 }
 

@@ -42,7 +42,7 @@ void DrawFolderPicture(HDC dc, int x, int y, int size, bool open)
     POINT body[] = {{x + px(1), y + px(3)}, {x + px(6), y + px(3)}, {x + px(7), y + px(4)}, {x + px(14), y + px(4)},
                     {x + px(14), y + px(13)}, {x + px(1), y + px(13)}};
     Polygon(dc, body, 6);
-    SelectObject(dc, paints.front.get());
+    Selected front(dc, paints.front.get());
     if (open) {
         POINT flap[] = {{x + px(3), y + px(7)}, {x + px(16) - 1, y + px(7)}, {x + px(14), y + px(13)}, {x + px(1), y + px(13)}};
         Polygon(dc, flap, 4);
