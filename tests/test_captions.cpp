@@ -97,8 +97,8 @@ TEST_P(Windows, ControlsStandApartInsideTheirPagesScaleWithTheDpiAndFitTheirCapt
                 RECT own, tab{};
                 GetClientRect(control, &own);
                 const LONG room = own.right - (c.kind == ControlKind::Button ? 2 * GetSystemMetrics(SM_CXEDGE) + 4 : 0);
-                if (c.kind == ControlKind::Label || c.kind == ControlKind::Button)
-                    EXPECT_LE(TextWidth(control, WindowText(control)), room) << Utf8(c.name);
+                const bool captioned = c.kind == ControlKind::Label || c.kind == ControlKind::Button;
+                EXPECT_LE(TextWidth(control, captioned ? WindowText(control) : L""), room) << Utf8(c.name);
                 for (int i = 0; c.kind == ControlKind::TabControl && TabCtrl_GetItemRect(control, i, &tab); ++i)
                     EXPECT_LE(TextWidth(control, TabCaption(control, i)), tab.right > own.right ? -1 : tab.right - tab.left) << "tab " << i;
             }
@@ -108,7 +108,9 @@ TEST_P(Windows, ControlsStandApartInsideTheirPagesScaleWithTheDpiAndFitTheirCapt
     for (size_t i = 0; i < sizes[96].size(); ++i) {
         SCOPED_TRACE(sizes[96][i].what);
         EXPECT_NEAR(sizes[144][i].width, 1.5 * sizes[96][i].width, 2);
-        if (sizes[96][i].what != "Drive1") EXPECT_NEAR(sizes[144][i].height, 1.5 * sizes[96][i].height, 2);
+        if (sizes[96][i].what != "Drive1") {  // the drive list's height is its font's
+            EXPECT_NEAR(sizes[144][i].height, 1.5 * sizes[96][i].height, 2);
+        }
     }
     for (HWND window : {MainForm().Window(), MemoForm().Window(), VersionForm().Window()}) DestroyWindow(window);
     OverrideJapaneseFace(nullptr);
