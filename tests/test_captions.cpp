@@ -1,11 +1,17 @@
-// Every caption (labels, buttons, tabs of the three windows) fits its control as the control
-// draws it, at 96 and at 144 DPI: in the font the window chooses on this system, and in the
-// widest Japanese face this machine has, standing in for the faces Windows gives where the
-// narrow interface face is missing.
+// The three windows at 96 and at 144 DPI: every control inside its window, a page's inside its
+// page and the page inside the tab's display area, none overlapping another beside it (but for
+// the seams of a pixel or two the twips give stacked labels), every size at 144 DPI one and a
+// half times its size at 96 (the drive list's height is its font's); and every caption (labels,
+// buttons, tabs) fitting its control as the control draws it. In the font the window chooses on
+// this system, and in the widest Japanese face this machine has, standing in for the faces
+// Windows gives where the narrow interface face is missing.
 #include "tests/test_support.h"
 
 #include <commctrl.h>
 
+#include <map>
+
+#include "app/resource.h"
 #include "tests/window_test_support.h"
 #include "ui/main_window.h"
 #include "ui/memo_window.h"
@@ -29,65 +35,88 @@ std::wstring FaceOf(HWND control)
     return face;
 }
 
-// Captions of control and its children that do not fit: a label's within its width, a push
-// button's inside its edges and focus rectangle, a tab's inside the tab control.
-std::string Overflowing(HWND control, std::string found = "")
+// How wide text is drawn in control's font.
+LONG TextWidth(HWND control, const std::wstring& text)
 {
-    wchar_t kind[64] = {};
-    GetClassNameW(control, kind, 64);
-    RECT client{}, r{};
-    GetClientRect(control, &client);
-    auto check = [&](const std::wstring& text, LONG room) {
-        HDC dc = GetDC(control);
-        SIZE size{};
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        ReleaseDC(control, dc);
-        if (size.cx > room) found += Utf8(text) + ": " + std::to_string(size.cx) + " > " + std::to_string(room) + "\n";
-    };
-    if (lstrcmpiW(kind, L"Static") == 0) check(WindowText(control), client.right);
-    if (lstrcmpiW(kind, L"Button") == 0) check(WindowText(control), client.right - 2 * GetSystemMetrics(SM_CXEDGE) - 4);
-    for (int i = 0; lstrcmpiW(kind, WC_TABCONTROLW) == 0 && i < TabCtrl_GetItemCount(control) && TabCtrl_GetItemRect(control, i, &r); ++i)
-        check(TabCaption(control, i), r.right > client.right ? -1 : r.right - r.left);
-    for (HWND child = GetWindow(control, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) found = Overflowing(child, found);
-    return found;
+    HDC dc = GetDC(control);
+    SIZE size{};
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ReleaseDC(control, dc);
+    return size.cx;
 }
 
-class Captions : public ::testing::TestWithParam<const wchar_t*> {
-protected:
-    void SetUp() override
-    {
-        if (GetParam() != nullptr) OverrideJapaneseFace(GetParam());
-        ASSERT_NE(CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE), nullptr);
-        for (int page : {0, 1, 2}) MainForm().MakePage(page);
-        ShowMemoWindow(game.Path());
-        ShowVersionWindow();
-        Pump();
-    }
-    void TearDown() override
-    {
-        for (HWND window : {MainForm().Window(), MemoForm().Window(), VersionForm().Window()}) DestroyWindow(window);
-        OverrideJapaneseFace(nullptr);
-    }
-    Recorder recorder;
-    TestFolder game;
-    CurrentFolder inGame{game.Path()};
-};
+using Windows = ::testing::TestWithParam<const wchar_t*>;
 
-TEST_P(Captions, FitTheirControlsAt96And144Dpi)
+TEST_P(Windows, ControlsStandApartInsideTheirPagesScaleWithTheDpiAndFitTheirCaptions)
 {
+    Recorder recorder;
+    auto inside = [](const RECT& r, const RECT& o) {
+        return r.left >= o.left && r.top >= o.top && r.right <= o.right && r.bottom <= o.bottom;
+    };
+    if (GetParam() != nullptr) OverrideJapaneseFace(GetParam());
+    ASSERT_NE(CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE), nullptr);
+    for (int page : {0, 1, 2}) MainForm().MakePage(page);
+    ShowMemoWindow(OwnFolder());
+    ShowVersionWindow();
+    Pump();
     if (GetParam() != nullptr) {  // scripts/setup.sh installs it (fonts-noto-cjk)
         EXPECT_EQ(FaceOf(MainForm().Control(L"Command4")), GetParam());
         EXPECT_EQ(FaceOf(VersionForm().Control(L"Label1(0)")), GetParam());
     }
+    struct Size {
+        std::string what;
+        LONG width, height;
+    };
+    std::map<UINT, std::vector<Size>> sizes;  // each window's client area, then its controls
     for (UINT dpi : {96u, 144u})
-        for (HWND window : {MainForm().Window(), MemoForm().Window(), VersionForm().Window()}) {
-            ChangeDpi(window, dpi);
-            EXPECT_EQ(Overflowing(window), "") << Utf8(WindowText(window)) << " at " << dpi << " DPI";
+        for (const Form* form : {&MainForm(), &MemoForm(), &VersionForm()}) {
+            SCOPED_TRACE(Utf8(WindowText(form->Window())) + " at " + std::to_string(dpi) + " DPI");
+            ChangeDpi(form->Window(), dpi);
+            RECT client, display{}, overlap;
+            GetClientRect(form->Window(), &client);
+            sizes[dpi].push_back({Utf8(WindowText(form->Window())), client.right, client.bottom});
+            if (HWND tabs = form->Control(IDC_SSTAB1)) {
+                display = RectInWindow(tabs);
+                TabCtrl_AdjustRect(tabs, FALSE, &display);
+            }
+            for (const ControlDesc& c : form->Description().controls) {
+                HWND control = form->Control(c.id);
+                const RECT r = RectInWindow(control), holder = c.page < 0 ? client : RectInWindow(GetParent(control));
+                sizes[dpi].push_back({Utf8(c.name), r.right - r.left, r.bottom - r.top});
+                EXPECT_TRUE(inside(r, holder)) << Utf8(c.name) << " " << Describe(r) << " is not inside " << Describe(holder);
+                EXPECT_TRUE(c.page < 0 || inside(holder, display))
+                    << "page " << c.page << " " << Describe(holder) << " is not inside " << Describe(display);
+                for (const ControlDesc& other : form->Description().controls)
+                    if (&other < &c && other.page == c.page &&
+                        IntersectRect(&overlap, &r, std::data({RectInWindow(form->Control(other.id))})) &&
+                        std::min(overlap.right - overlap.left, overlap.bottom - overlap.top) > 2)
+                        ADD_FAILURE() << Utf8(c.name) << " overlaps " << Utf8(other.name) << " at " << Describe(overlap);
+                // A label's caption within its width, a push button's inside its edges and focus
+                // rectangle, a tab's inside the tab control.
+                RECT own, tab{};
+                GetClientRect(control, &own);
+                const LONG room = own.right - (c.kind == ControlKind::Button ? 2 * GetSystemMetrics(SM_CXEDGE) + 4 : 0);
+                const bool captioned = c.kind == ControlKind::Label || c.kind == ControlKind::Button;
+                EXPECT_LE(TextWidth(control, captioned ? WindowText(control) : L""), room) << Utf8(c.name);
+                for (int i = 0; c.kind == ControlKind::TabControl && TabCtrl_GetItemRect(control, i, &tab); ++i)
+                    EXPECT_LE(TextWidth(control, TabCaption(control, i)), tab.right > own.right ? -1 : tab.right - tab.left) << "tab " << i;
+            }
         }
+    EXPECT_EQ(sizes[96][0].width, 553);  // the main window's
+    EXPECT_EQ(sizes[96][0].height, 279);
+    for (size_t i = 0; i < sizes[96].size(); ++i) {
+        SCOPED_TRACE(sizes[96][i].what);
+        EXPECT_NEAR(sizes[144][i].width, 1.5 * sizes[96][i].width, 2);
+        if (sizes[96][i].what != "Drive1") {  // the drive list's height is its font's
+            EXPECT_NEAR(sizes[144][i].height, 1.5 * sizes[96][i].height, 2);
+        }
+    }
+    for (HWND window : {MainForm().Window(), MemoForm().Window(), VersionForm().Window()}) DestroyWindow(window);
+    OverrideJapaneseFace(nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(InTheWindowsOwnFont, Captions, ::testing::Values(nullptr));
-INSTANTIATE_TEST_SUITE_P(InAWideJapaneseFace, Captions, ::testing::Values(kWideFace));
+INSTANTIATE_TEST_SUITE_P(InTheWindowsOwnFont, Windows, ::testing::Values(nullptr));
+INSTANTIATE_TEST_SUITE_P(InAWideJapaneseFace, Windows, ::testing::Values(kWideFace));
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The main window driven as a user would, through the program's own message handling: start,
-// layout at two DPIs, tab pages, keyboard order, commands, menu and drive list.
+// tab pages, keyboard order, commands, menu and drive list.
 #include "tests/test_support.h"
 
 #include <commctrl.h>
@@ -25,9 +25,11 @@ protected:
         for (std::wstring n : {L"00", L"07"}) WriteBytes(game / (L"save" + n), SlotContent(L"game" + n));
         for (const wchar_t* name : {L"backups", L"archive", L"archive\\old"}) CreateDirectoryW((game / name).c_str(), nullptr);
         ASSERT_NE(window = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE), nullptr);
-        FillStartLists();
         tabsLeftToDraw = GetUpdateRect(C(IDC_SSTAB1), nullptr, FALSE) != FALSE;
         focusWhenShown = GetFocus();
+        platform::sys::ArmFault(readingFault);  // on the start's reading of the drives and the game folder
+        FillStartLists();
+        platform::sys::ArmFault({});
         Pump();
     }
     void TearDown() override { for (HWND open : {MemoForm().Window(), window}) DestroyWindow(open); }
@@ -57,20 +59,13 @@ protected:
         SetKeyboardState(keys);
         PostMessageW(GetFocus(), WM_KEYDOWN, key, 1), Pump();
     }
-    // The tab shown: the one whose page holds a visible control.
-    int ShownTab()
-    {
-        const int onPage[] = {IDC_TEXT1, IDC_COMMAND2, IDC_TEXT2};
-        for (int tab = 0; tab < 3; ++tab)
-            if (HWND c = C(onPage[tab]); c != nullptr && IsWindowVisible(c)) return tab;
-        return -1;
-    }
     TestFolder game{std::wstring(), L"main window game "};
     CurrentFolder folder{game.Path()};
     Recorder recorder;
     HWND window = nullptr;
     bool tabsLeftToDraw = false;  // when the window had been shown
     HWND focusWhenShown = nullptr;
+    platform::sys::Fault readingFault;
 };
 
 // The system's tab control, its pages in the tab's own background in the current visual style,
@@ -81,8 +76,6 @@ TEST_F(MainWindowTest, TheSystemsOwnTabControlCarriesTheThreeTabs)
     wchar_t kind[64] = {};
     GetClassNameW(C(IDC_SSTAB1), kind, 64);
     EXPECT_EQ(std::wstring(kind), L"SysTabControl32");
-    EXPECT_THAT((Names{TabCaption(C(IDC_SSTAB1), 0), TabCaption(C(IDC_SSTAB1), 1), TabCaption(C(IDC_SSTAB1), 2)}),
-                ElementsAre(L"セーブデータを退避", L"退避データを復元", L"思い出を読む"));
     // Where the system draws visual styles, a page answers its labels with the tab's texture,
     // not the plain button face.
     HWND page = GetParent(C(IDC_COMMAND2));
@@ -95,108 +88,53 @@ TEST_F(MainWindowTest, TheSystemsOwnTabControlCarriesTheThreeTabs)
     EXPECT_EQ(focusWhenShown, C(IDC_SSTAB1));
 }
 
-// At 96 and 144 DPI: every control inside the window, a page's inside its page and the page
-// inside the tab's display area, none overlapping another beside it (but for the seams of a
-// pixel or two the twips give stacked labels); every size at 144 DPI one and a half times its
-// size at 96 (the drive list's height is its font's).
-TEST_F(MainWindowTest, ControlsStandInsideTheirPagesApartAndScaleWithTheDpi)
+// Arrow keys move from tab to tab, not round, and a click on a tab after them still picks it.
+// The keyboard walks only the shown tab's controls, back to the tab control; Enter in Text2 is
+// a new line and Tab leaves it; Ctrl+Tab goes to the next tab, round to the first, and takes
+// the focus off the page it hides.
+TEST_F(MainWindowTest, TabsFollowArrowsClicksAndCtrlTabAndTheKeyboardWalksOnlyTheShownOne)
 {
-    SelectTab(0), SelectTab(2), SelectTab(1);  // every page made
-    const auto& controls = MainForm().Description().controls;
-    auto inside = [](const RECT& r, const RECT& outer) { return r.left >= outer.left && r.top >= outer.top && r.right <= outer.right && r.bottom <= outer.bottom; };
-    std::map<UINT, std::vector<RECT>> sizes;
-    for (UINT dpi : {96u, 144u}) {
-        SCOPED_TRACE(dpi);
-        ChangeDpi(window, dpi);
-        RECT client, display = RectInWindow(C(IDC_SSTAB1)), overlap;
-        GetClientRect(window, &client);
-        TabCtrl_AdjustRect(C(IDC_SSTAB1), FALSE, &display);
-        sizes[dpi].push_back(client);
-        for (const ui::ControlDesc& c : controls) {
-            const RECT r = RectInWindow(C(c.id)), holder = c.page < 0 ? client : RectInWindow(GetParent(C(c.id)));
-            sizes[dpi].push_back(r);
-            EXPECT_TRUE(inside(r, holder)) << Utf8(c.name) << " " << Describe(r) << " is not inside " << Describe(holder);
-            EXPECT_TRUE(c.page < 0 || inside(holder, display)) << "page " << c.page << " " << Describe(holder) << " is not inside " << Describe(display);
-            for (const ui::ControlDesc& other : controls)
-                if (&other < &c && other.page == c.page && IntersectRect(&overlap, &r, std::data({RectInWindow(C(other.id))})) &&
-                    std::min(overlap.right - overlap.left, overlap.bottom - overlap.top) > 2)
-                    ADD_FAILURE() << Utf8(c.name) << " overlaps " << Utf8(other.name) << " at " << Describe(overlap);
-        }
-    }
-    EXPECT_EQ(Describe(sizes[96][0]), "(0,0)-(553,279)");
-    for (size_t i = 0; i < sizes[96].size(); ++i) {
-        SCOPED_TRACE(i == 0 ? "client area" : Utf8(controls[i - 1].name));
-        EXPECT_NEAR(sizes[144][i].right - sizes[144][i].left, 1.5 * (sizes[96][i].right - sizes[96][i].left), 2);
-        if (i == 0 || controls[i - 1].kind != ui::ControlKind::DriveList)
-            EXPECT_NEAR(sizes[144][i].bottom - sizes[144][i].top, 1.5 * (sizes[96][i].bottom - sizes[96][i].top), 2);
-    }
-}
-
-TEST_F(MainWindowTest, KeyboardWalksOnlyTheCurrentTabAndEnterStaysInText2)
-{
+    HWND tabs = C(IDC_SSTAB1);
     const std::vector<int> walks[] = {{IDC_DRIVE1, IDC_DIR1, IDC_TEXT1, IDC_COMMAND1, IDC_COMMAND4},
                                       {IDC_DRIVE1, IDC_DIR1, IDC_COMMAND2, IDC_COMMAND4},
                                       {IDC_DRIVE1, IDC_DIR1, IDC_TEXT2, IDC_COMMAND3, IDC_COMMAND4}};
-    for (int tab : {0, 1, 2}) {
-        SelectTab(tab);
-        std::vector<int> walk;
-        for (HWND at = GetNextDlgTabItem(window, C(IDC_SSTAB1), FALSE); at != C(IDC_SSTAB1) && walk.size() < 10;
-             at = GetNextDlgTabItem(window, at, FALSE))
-            walk.push_back(GetDlgCtrlID(at));
-        EXPECT_EQ(walk, walks[tab]) << "tab " << tab;  // back to the tab control; the other tabs' controls hidden
+    auto walk = [&] {
+        std::vector<int> ids;
+        for (HWND at = GetNextDlgTabItem(window, tabs, FALSE); at != tabs && ids.size() < 10; at = GetNextDlgTabItem(window, at, FALSE))
+            ids.push_back(GetDlgCtrlID(at));
+        return ids;
+    };
+    std::vector<int> selected;
+    std::vector<std::vector<int>> walked;
+    for (WPARAM key : {VK_LEFT, VK_LEFT, VK_RIGHT, VK_RIGHT, VK_RIGHT}) {
+        SendMessageW(tabs, WM_KEYDOWN, key, 0), Pump();
+        selected.push_back(TabCtrl_GetCurSel(tabs)), walked.push_back(walk());
+    }
+    EXPECT_THAT(selected, ElementsAre(0, 0, 1, 2, 2));
+    EXPECT_THAT(walked, ElementsAre(walks[0], walks[0], walks[1], walks[2], walks[2]));
+    for (int tab : {1, 0, 2}) {
+        RECT item;
+        ASSERT_TRUE(TabCtrl_GetItemRect(tabs, tab, &item));
+        LPARAM middle = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, middle), SendMessageW(tabs, WM_LBUTTONUP, 0, middle), Pump();
+        EXPECT_EQ(TabCtrl_GetCurSel(tabs), tab);
+        EXPECT_EQ(walk(), walks[tab]) << "tab " << tab;
     }
     if (SetFocus(C(IDC_TEXT2)), GetFocus() != C(IDC_TEXT2)) GTEST_SKIP() << "this display gives the window no keyboard focus";
     Press(VK_RETURN);
     Press(VK_TAB);
     EXPECT_EQ(WindowText(C(IDC_TEXT2)), L"\r\n");  // a new line, no tab character
     EXPECT_EQ(GetFocus(), C(IDC_COMMAND3));
-    Press(VK_TAB, 0x80);  // Ctrl+Tab: the next tab, round to the first
-    EXPECT_EQ(TabCtrl_GetCurSel(C(IDC_SSTAB1)), 0);
-    EXPECT_EQ(GetFocus(), C(IDC_SSTAB1));  // the focus left the hidden tab
+    Press(VK_TAB, 0x80);
+    EXPECT_EQ(TabCtrl_GetCurSel(tabs), 0);
+    EXPECT_EQ(GetFocus(), tabs);
 }
 
-// Arrow keys move from tab to tab; a click on a tab after them still picks it.
-TEST_F(MainWindowTest, ArrowKeysAndClicksChangeTheTabAndShowItsPage)
-{
-    HWND tabs = C(IDC_SSTAB1);
-    std::vector<int> selected, shown;
-    for (WPARAM key : {VK_LEFT, VK_LEFT, VK_RIGHT, VK_RIGHT, VK_RIGHT}) {
-        SendMessageW(tabs, WM_KEYDOWN, key, 0), Pump();
-        selected.push_back(TabCtrl_GetCurSel(tabs)), shown.push_back(ShownTab());
-    }
-    EXPECT_THAT(selected, ElementsAre(0, 0, 1, 2, 2));  // no wrapping at either end
-    EXPECT_THAT(shown, ElementsAre(0, 0, 1, 2, 2));
-    for (int tab : {1, 0}) {
-        RECT item;
-        ASSERT_TRUE(TabCtrl_GetItemRect(tabs, tab, &item));
-        LPARAM middle = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-        SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, middle), SendMessageW(tabs, WM_LBUTTONUP, 0, middle), Pump();
-        EXPECT_EQ(TabCtrl_GetCurSel(tabs), tab);
-        EXPECT_EQ(ShownTab(), tab);
-    }
-}
-
-TEST_F(MainWindowTest, CommandsWorkOnTheOpenedFolderAndABackUpOpensItsMemoWindow)
-{
-    WriteBytes(game / L"archive\\save07", "only highlighted");
-    WriteBytes(game / L"archive\\old\\save09", "restored09");
-    Pick(L"archive", true);
-    Pick(L"old", true);
-    ASSERT_EQ(Dir1().Path(), game / L"archive\\old");
-    Pick(L"archive", false);  // highlighted, not opened: the commands use the opened folder
-    Click(C(IDC_COMMAND2));
-    EXPECT_EQ(ReadBytes(game / L"save09"), "restored09");
-    EXPECT_EQ(ReadBytes(game / L"save07"), SlotContent(L"game07"));
-    SelectTab(0);
-    SetWindowTextW(C(IDC_TEXT1), L"ボス戦の前");
-    Click(C(IDC_COMMAND1));
-    EXPECT_EQ(ListFolder(game / L"archive\\old\\ボス戦の前"), (Names{L"save00", L"save07", L"save09"}));
-    EXPECT_NE(MemoForm().Window(), nullptr);
-}
-
-// A new back-up shows in the folder list at once, in its sorted place; the list is not read
-// again, so a folder made meanwhile by another program stays unlisted until it is.
-TEST_F(MainWindowTest, ANewBackUpShowsInTheFolderListInItsPlaceAndNothingElseChanges)
+// The commands work on the opened folder, not on one only highlighted. A new back-up shows in
+// the folder list at once, in its sorted place, the highlight staying on its entry, and opens
+// its memo window; the list is not read again, so a folder made meanwhile by another program
+// stays unlisted until it is.
+TEST_F(MainWindowTest, CommandsWorkOnTheOpenedFolderAndANewBackUpShowsInTheListInItsPlace)
 {
     HWND list = C(IDC_DIR1);
     auto lines = [&] {  // as the list shows them
@@ -207,20 +145,27 @@ TEST_F(MainWindowTest, ANewBackUpShowsInTheFolderListInItsPlaceAndNothingElseCha
         }
         return shown;
     };
+    WriteBytes(game / L"archive\\save09", "restored09");
+    WriteBytes(game / L"archive\\old\\save07", "only highlighted");
+    Pick(L"archive", true);
+    Pick(L"old", false);
+    Click(C(IDC_COMMAND2));
+    EXPECT_EQ(ReadBytes(game / L"save09"), "restored09");
+    EXPECT_EQ(ReadBytes(game / L"save07"), SlotContent(L"game07"));
     Names expected = lines();
-    const auto at = std::find(expected.begin(), expected.end(), L"backups") - expected.begin();
-    expected.insert(expected.begin() + at, L"azalea");  // between archive and backups
-    const LRESULT open = SendMessageW(list, LB_GETCURSEL, 0, 0);
-    CreateDirectoryW((game / L"made meanwhile").c_str(), nullptr);
+    const auto at = std::find(expected.begin(), expected.end(), L"old") - expected.begin();
+    expected.insert(expected.begin() + at, L"azalea");  // before old, and made meanwhile
+    CreateDirectoryW((game / L"archive\\made meanwhile").c_str(), nullptr);
     SelectTab(0);
     SetWindowTextW(C(IDC_TEXT1), L"azalea");
     Click(C(IDC_COMMAND1));
-    EXPECT_TRUE(FolderExists(game / L"azalea"));
+    EXPECT_EQ(ListFolder(game / L"archive\\azalea"), (Names{L"save00", L"save07", L"save09"}));
     EXPECT_EQ(lines(), expected);
-    EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), open);
-    EXPECT_EQ(Dir1().Entries()[size_t(at)].path, game / L"azalea");
-    EXPECT_EQ(Dir1().Path(), game.Path());
+    EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), at + 1);  // still old
+    EXPECT_EQ(Dir1().Entries()[size_t(at)].path, game / L"archive\\azalea");
+    EXPECT_EQ(Dir1().Path(), game / L"archive");
     EXPECT_NE(MemoForm().Window(), nullptr);
+    EXPECT_EQ(MemoWindowFolder(), game / L"archive\\azalea");
     EXPECT_THAT(recorder.messages, IsEmpty());
 }
 
@@ -248,13 +193,12 @@ TEST_F(MainWindowTest, TheFolderListsFocusRectangleFollowsTheKeyboardCues)
         HGDIOBJ old = SelectObject(dc, bitmap);
         DRAWITEMSTRUCT item{ODT_LISTBOX, IDC_DIR1, 0, ODA_DRAWENTIRE, state, C(IDC_DIR1), dc, {0, 0, 120, 20}, 0};
         Dir1().Draw(item);
-        std::vector<COLORREF> pixels;
-        for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 120; ++x) pixels.push_back(GetPixel(dc, x, y));
+        std::vector<DWORD> pixels(120 * 20);
+        GetBitmapBits(bitmap, LONG(pixels.size() * sizeof(DWORD)), pixels.data());
         SelectObject(dc, old), DeleteObject(bitmap), DeleteDC(dc);
         return pixels;
     };
-    const std::vector<COLORREF> plain = draw(ODS_SELECTED);
+    const std::vector<DWORD> plain = draw(ODS_SELECTED);
     EXPECT_NE(draw(ODS_SELECTED | ODS_FOCUS), plain);
     EXPECT_EQ(draw(ODS_SELECTED | ODS_FOCUS | ODS_NOFOCUSRECT), plain);
 }
@@ -301,18 +245,11 @@ TEST_F(GameFolderGoneAtStart, IsReportedAndTheListOpensTheFolderAboveIt)
     EXPECT_EQ(MainWindowFields().GameFolder, game / L"gone");
 }
 
-// Not even the drive's roots can be read (the seam fails every reading after the current
-// folder's): no folder is open, and a back-up reports that rather than make its folder at the
-// root of the current drive; the list then opens the system's drive.
+// Not even the drive's roots can be read (every reading of the start fails): no folder is
+// open, and a back-up reports that rather than make its folder at the root of the current
+// drive; the list then opens the system's drive.
 struct NoFolderReadableAtStart : MainWindowTest {
-    void SetUp() override
-    {
-        platform::sys::ArmFault({});
-        platform::FullPath(platform::CurrentDirectory());  // the calls start-up makes before it lists the game folder
-        platform::sys::ArmFault({platform::sys::CallsMade() + 1, ERROR_ACCESS_DENIED, false, 1000});
-        MainWindowTest::SetUp();
-        platform::sys::ArmFault({});
-    }
+    NoFolderReadableAtStart() { readingFault = {1, ERROR_ACCESS_DENIED, false, 1000}; }
 };
 
 TEST_F(NoFolderReadableAtStart, ABackUpReportsThatNoFolderIsOpenAndMakesNothing)

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "ui/form.h"
 
@@ -26,14 +25,6 @@ inline RECT RectInWindow(HWND control)
 inline std::string Describe(const RECT& r)
 {
     return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
-}
-// A window's client area in screen coordinates.
-inline RECT ClientOnScreen(HWND window)
-{
-    RECT r;
-    GetClientRect(window, &r);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 inline void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0), Pump(); }
 // The control with this identifier anywhere below window, found in the window tree itself.
