@@ -15,12 +15,6 @@ static std::wstring SystemFolder(int csidl)
     return SHGetFolderPathW(nullptr, csidl, nullptr, 0, path), path;
 }
 
-static std::wstring StoreFor(const std::wstring& gameFolder)
-{
-    std::wstring store = SystemFolder(CSIDL_LOCAL_APPDATA) + L"\\VirtualStore" + gameFolder.substr(2);
-    return SHCreateDirectoryExW(nullptr, store.c_str(), nullptr), store;
-}
-
 static std::vector<std::string> Read(const std::wstring& folder, std::initializer_list<const wchar_t*> slots)
 {
     std::vector<std::string> read;
@@ -77,7 +71,8 @@ TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
         SCOPED_TRACE(c.name);
         TestFolder game{c.outside ? programFiles.substr(0, 3) : programFiles, c.outside ? programFiles.substr(3) + L" nadeshiro " : L"nadeshiro game "},
             backups, backup;
-        const std::wstring store = StoreFor(game.Path());
+        const std::wstring store = SystemFolder(CSIDL_LOCAL_APPDATA) + L"\\VirtualStore" + game.Path().substr(2);
+        SHCreateDirectoryExW(nullptr, store.c_str(), nullptr);
         std::wstring program = game / L"one.exe";
         if (c.upperCasePath) CharUpperW(program.data());
         RegistryValue uac(HKEY_LOCAL_MACHINE, kPolicies, L"EnableLUA", c.uac ? REG_DWORD : REG_NONE, Bytes(c.uac.value_or(0)));

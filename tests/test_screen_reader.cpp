@@ -12,9 +12,7 @@
 
 namespace {
 
-using ::testing::_;
 using ::testing::Field;
-using ::testing::Not;
 
 // What is heard of an accessible object or of one of its children.
 struct Heard {
@@ -130,12 +128,12 @@ TEST_F(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged
         SCOPED_TRACE(Utf8(e.name));
         HWND control = Descendant(windows[e.window], e.id);
         const std::vector<Heard> heard = Hear(control);
-        ASSERT_THAT(heard, Not(IsEmpty()));
+        ASSERT_THAT(heard, ::testing::Not(IsEmpty()));
         EXPECT_THAT(heard[0], Said(e.name, e.role));
         if (e.caption != nullptr) EXPECT_EQ(CaptionOf(control), e.caption);
     }
     // The tabs by their captions, with the page tab role.
-    EXPECT_THAT(Hear(Descendant(windows[0], IDC_SSTAB1)), ElementsAre(_, Said(kTabCaptions[0], ROLE_SYSTEM_PAGETAB),
+    EXPECT_THAT(Hear(Descendant(windows[0], IDC_SSTAB1)), ElementsAre(::testing::_, Said(kTabCaptions[0], ROLE_SYSTEM_PAGETAB),
         Said(kTabCaptions[1], ROLE_SYSTEM_PAGETAB), Said(kTabCaptions[2], ROLE_SYSTEM_PAGETAB)));
     // The folder list's entries: the drive's root, each folder down to the open one (the game
     // folder), then its one subfolder, the new back-up; each by its folder's name, described by
@@ -144,7 +142,7 @@ TEST_F(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged
     auto entry = [](const std::wstring& name, const std::wstring& path) {
         return AllOf(Said(name, ROLE_SYSTEM_LISTITEM), Field("description", &Heard::description, Utf8(path)));
     };
-    EXPECT_THAT(Hear(Descendant(windows[0], IDC_DIR1)), ElementsAre(_, entry(L"R:\\", L"R:\\"), entry(own.substr(3), own),
+    EXPECT_THAT(Hear(Descendant(windows[0], IDC_DIR1)), ElementsAre(::testing::_, entry(L"R:\\", L"R:\\"), entry(own.substr(3), own),
         entry(open.substr(own.size() + 1), open + L"（開いているフォルダ）"), entry(L"読み上げの退避", game / L"読み上げの退避")));
 
     // Children in focus order, which goes round: the lists, the three pages, the wide button, then the tab
