@@ -60,10 +60,9 @@ void CheckFile(const std::wstring& exe)
               f->dwProductVersionLS == kLs, L"the version record's file or product version is not the project's");
     const auto* translation = static_cast<const WORD*>(query(L"\\VarFileInfo\\Translation"));  // exactly one pair
     Check(translation && length == 4 && translation[0] == 0x0411 && translation[1] == 0x04B0, L"the version record is not Japanese and Unicode");
+    // The texts that carry the project's version (the record's other texts are fixed ones of its source).
     const wchar_t* const strings[][2] = {{L"Comments", L"" NADESHIRO_PRODUCT_LABEL}, {L"ProductName", L"" NADESHIRO_PRODUCT_LABEL},
-        {L"FileDescription", L"oneのセーブセレクタ"}, {L"FileVersion", L"" NADESHIRO_VERSION_TEXT}, {L"ProductVersion", L"" NADESHIRO_VERSION_TEXT},
-        {L"InternalName", L"nadeshiro"}, {L"OriginalFilename", L"nadeshiro.exe"},
-        {L"CompanyName", L"なでしろ製作委員会"}, {L"LegalCopyright", L"Copyright (C) 2026 なでしろ製作委員会"}};
+        {L"FileVersion", L"" NADESHIRO_VERSION_TEXT}, {L"ProductVersion", L"" NADESHIRO_VERSION_TEXT}};
     for (const auto& [key, expected] : strings)
         Check(query(L"\\StringFileInfo\\041104b0\\" + std::wstring(key)) && wcscmp(static_cast<const wchar_t*>(value), expected) == 0,
               std::wstring(L"the version record's ") + key + L" is not \"" + expected + L"\"");

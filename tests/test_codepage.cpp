@@ -1,7 +1,6 @@
 // The tool's text files are code page 932 whatever the system's own code page is: the same
 // bytes on a Japanese system (932) as on an English one (1252), where the tests run too.
 #include "app/codepage.h"
-#include "memo/memo_file.h"
 #include "tests/test_support.h"
 
 // The run is in the code page it is meant for: 932 (the Japanese locale the tests run in), or
@@ -29,15 +28,4 @@ TEST(CodePage, TextIsEncodedAndDecodedIn932)
     std::string kept = "kept";
     EXPECT_FALSE(EncodeCp932(L"é", kept));
     EXPECT_EQ(kept, "kept");
-}
-
-// A memo's code page 932 bytes are shown as the Japanese text they hold.
-TEST(CodePage, AMemoIsShownFromItsCodePage932Bytes)
-{
-    TestFolder folder;
-    Recorder recorder;
-    WriteBytes(folder / L"omoide.txt", "\"\x8e\x76\x82\xa2\x8f\x6f\"\r\n\xb1\xb2\r\n");
-    std::wstring shown;
-    EXPECT_TRUE(RunHandler([&] { ShowMemo(folder.Path(), shown); }));
-    EXPECT_EQ(shown, L"\"思い出\"\r\nｱｲ\r\n");
 }

@@ -19,14 +19,16 @@ TEST(Memo, RecordsAreQuotedCp932WithCrLf)
 }
 
 // Lines are appended to the text shown with CR LF (lone CR and LF end lines, a last line
-// without an end shows), NUL as U+2400; a memo held by another program is reported as 72.
+// without an end shows), NUL as U+2400, code page 932 bytes as the Japanese text they hold
+// whatever the system's code page; a memo held by another program is reported as 72.
 TEST(Memo, ViewAppendsEachLineWithCrLf)
 {
     TestFolder folder;
     Recorder recorder;
     const std::wstring memo = folder / L"omoide.txt";
     const std::pair<std::string, std::wstring> cases[] = {{"<none>", L""}, {"", L""}, {"one\rtwo\nthree\r\n\r\nlast", L"one\r\ntwo\r\nthree\r\n\r\nlast\r\n"},
-        {std::string("\"a\0b\r\n\0\0\"\r\n", 11), L"\"a\x2400" L"b\r\n\x2400\x2400\"\r\n"}, {"<held>", L""}};
+        {std::string("\"a\0b\r\n\0\0\"\r\n", 11), L"\"a\x2400" L"b\r\n\x2400\x2400\"\r\n"},
+        {"\"\x8e\x76\x82\xa2\x8f\x6f\"\r\n\xb1\xb2\r\n", L"\"思い出\"\r\nｱｲ\r\n"}, {"<held>", L""}};
     for (const auto& [bytes, want] : cases) {
         if (bytes[0] != '<') WriteBytes(memo, bytes);
         HANDLE held = bytes == "<held>" ? CreateFileW(memo.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr) : nullptr;

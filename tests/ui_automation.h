@@ -1,24 +1,11 @@
 // UI Automation's client interfaces, as far as the tests use them: an element from a window,
-// its name, its control type and its children. The Windows SDK declares them in
-// <uiautomation.h>; MinGW-w64's headers (10.0) do not, so they are declared here, each method
-// in its place in the interface.
+// its name, its control type and its children. Declared here, each method in its place in the
+// interface, since MinGW-w64's headers (10.0) have no <uiautomation.h>.
 #pragma once
 
 #include <windows.h>
 #include <ole2.h>
 
-#ifdef _MSC_VER
-#include <uiautomation.h>
-namespace uia {
-using Condition = IUIAutomationCondition;
-using ElementArray = IUIAutomationElementArray;
-using Element = IUIAutomationElement;
-using Automation = IUIAutomation;
-constexpr TreeScope Children = TreeScope_Children;
-inline const CLSID ClassId = __uuidof(CUIAutomation);
-inline const IID InterfaceId = __uuidof(IUIAutomation);
-}  // namespace uia
-#else
 namespace uia {
 #define NADESHIRO_UNUSED(n) virtual HRESULT STDMETHODCALLTYPE Unused##n() = 0;
 struct Condition : IUnknown {};
@@ -49,10 +36,6 @@ struct Automation : IUnknown {
 constexpr int Children = 2;  // TreeScope_Children
 constexpr CLSID ClassId{0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
 constexpr IID InterfaceId{0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
-}  // namespace uia
-#endif
-
-namespace uia {
 // Control types.
-enum : int { Button = 50000, ComboBox = 50003, Edit = 50004, List = 50008, Tab = 50018, TabItem = 50019 };
+enum : int { Button = 50000, ComboBox = 50003, Edit = 50004, List = 50008, Tab = 50018, TabItem = 50019, Text = 50020 };
 }  // namespace uia
