@@ -130,7 +130,9 @@ TEST_F(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged
         const std::vector<Heard> heard = Hear(control);
         ASSERT_THAT(heard, ::testing::Not(IsEmpty()));
         EXPECT_THAT(heard[0], Said(e.name, e.role));
-        if (e.caption != nullptr) EXPECT_EQ(CaptionOf(control), e.caption);
+        if (e.caption != nullptr) {
+            EXPECT_EQ(CaptionOf(control), e.caption);
+        }
     }
     // The tabs by their captions, with the page tab role.
     EXPECT_THAT(Hear(Descendant(windows[0], IDC_SSTAB1)), ElementsAre(::testing::_, Said(kTabCaptions[0], ROLE_SYSTEM_PAGETAB),
