@@ -182,7 +182,6 @@ TEST_F(FaultTest, AFileHeldUpForAMomentIsTriedAgain)
         {"check denied for good", 0, check, ERROR_ACCESS_DENIED, 1000, false, before, All, L"'75'"},
         {"check not ready", 0, check, ERROR_NOT_READY, 1, false, before, None, L"'71'"},
         {"memo read shared twice", 1, view, ERROR_SHARING_VIOLATION, 2, false, viewed, Some, nullptr},
-        {"memo read denied for good", 1, view, ERROR_ACCESS_DENIED, 1000, false, "", All, L"'75'"},
         {"slot read denied three times", 2, slot, ERROR_ACCESS_DENIED, 3, false, "3 slots", Some, nullptr},
         {"slot read shared through all eight tries", 2, slot, ERROR_SHARING_VIOLATION, 8, false, "1 slots", All, L"'72'"},
         {"back-up folder's rename shared twice", 2, 4, ERROR_SHARING_VIOLATION, 2, true, "3 slots", Some, nullptr},  // after three slots' replaces

@@ -36,7 +36,6 @@ struct Writer {
             HANDLE file = CreateFileW(closed.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
             return file != INVALID_HANDLE_VALUE && CloseHandle(file);
         }, 30000);
-        EXPECT_EQ(TemporaryFilesIn(folder), Names{Temporary(process.dwProcessId, 1)});
     }
     void Kill() { TerminateProcess(process.hProcess, 1), WaitForSingleObject(process.hProcess, 30000); }
     ~Writer() { Kill(), CloseHandle(process.hThread), CloseHandle(process.hProcess); }
@@ -46,11 +45,13 @@ struct Writer {
 // it copies, long ago) and in a back-up: theirs stay while they run and go once they are killed,
 // at the next write or memo view there. So does a leftover whose writer's id has been given to a
 // process started after it was written, while one of a process running since before it stays.
-// Look-alikes stay, and a back-up cut short never shows under its name.
-TEST(Leftovers, AKilledCopysLeftoversGoAtTheNextWriteOrMemoViewARunningCopysAndLookAlikesStay)
+// A back-up cut short never shows under its name. Look-alikes stay, and so do a link or a second
+// name of someone else's file named like a leftover, and what such links point to; a leftover
+// folder goes only with nothing but slot files and its own writer's later temporary files in it.
+TEST(Leftovers, OnlyWhatAKilledCopyMadeGoesAtTheNextWriteOrMemoView)
 {
     constexpr DWORD kIds = 0x2000;  // above every id Wine gives while the tests run
-    TestFolder game, backups, copies, source, reused;
+    TestFolder game, backups, copies, source, reused, elsewhere;
     // Leftovers of every id, all their times (made, written, changed, where the system lets them be
     // set) when this process started: before the writers below.
     FILETIME started, unused[3];
@@ -69,48 +70,14 @@ TEST(Leftovers, AKilledCopysLeftoversGoAtTheNextWriteOrMemoViewARunningCopysAndL
     ASSERT_LT(dead, kIds);
     const std::wstring restoreFile = Temporary(dead, 1), backUpFolder = Temporary(backingUp.process.dwProcessId, 1);
     SetFileAttributesW((game / restoreFile).c_str(), FILE_ATTRIBUTE_READONLY);  // as a failed copy leaves it
-    // Kept: look-alikes (no name the tool gives: a leading zero, a zero, an id no process can
-    // have), a folder of the writer's naming that holds a file of another name.
+    // Kept: look-alikes (no name the tool gives: a leading zero, a zero, an id no process can have).
     Names keep = {L"~nadeshiro-zz-1.tmp", L"~nadeshiro-1234.tmp", L"save00.tmp", L"~Nadeshiro-" + Temporary(dead, 2).substr(11),
                   Temporary(dead, 3) + L".bak", L"~nadeshiro-ABC-1.tmp", L"~nadeshiro-0" + Temporary(dead, 4).substr(11),
                   Temporary(dead, 5).insert(Temporary(dead, 5).size() - 5, L"0"), Temporary(dead, 0), Temporary(0, 6), Temporary(dead | 1, 7)};
     for (const auto& name : keep) WriteBytes(game / name, "not ours to remove");
-    CreateDirectoryW((game / Temporary(dead, 9)).c_str(), nullptr);
-    WriteBytes(game / (Temporary(dead, 9) + L"\\notes.txt"), "theirs");
-    CreateDirectoryW((game / Temporary(dead, 10)).c_str(), nullptr);  // empty: goes once its writer is killed
-    keep.insert(keep.end(), {L"save00", L"save01", Temporary(dead, 9)});
-    Recorder recorder;
-    MainFields fields{.GameFolder = game.Path()};
-    ASSERT_TRUE(RunHandler([&] { Restore(fields, source.Path()); }));  // writes into the game folder
-    ASSERT_TRUE(RunHandler([&] { BackUp(fields, backups.Path(), L"while running"); }));
-    ASSERT_TRUE(RunHandler([&] { WriteMemo(reused.Path(), L"思い出"); }));
-    Names running = keep;
-    running.insert(running.end(), {restoreFile, Temporary(dead, 10)});
-    EXPECT_THAT(ListFolder(game.Path()), UnorderedElementsAreArray(running));
-    EXPECT_THAT(ListFolder(backups.Path()), UnorderedElementsAreArray({backUpFolder, std::wstring(L"while running")}));
-    EXPECT_EQ(ReadBytes(reused / Temporary(GetCurrentProcessId(), 1)), "before");
-    EXPECT_EQ(ReadBytes(reused / restoreFile), "<missing>");
-    restoring.Kill();
-    backingUp.Kill();
-    std::wstring shown;
-    ASSERT_TRUE(RunHandler([&] { Restore(fields, source.Path()); }));
-    ASSERT_TRUE(RunHandler([&] { ShowMemo(backups.Path(), shown); }));  // the memo view reads there: tidied too
-    EXPECT_THAT(ListFolder(game.Path()), UnorderedElementsAreArray(keep));
-    EXPECT_EQ(ReadBytes(game / (Temporary(dead, 9) + L"\\notes.txt")), "theirs");
-    EXPECT_EQ(ListFolder(backups.Path()), Names{L"while running"});
-    EXPECT_THAT(recorder.messages, IsEmpty());
-}
-
-// A link or a second name of someone else's file, named like a leftover, and what such links
-// point to, stay; a leftover folder goes only with nothing but slot files and its own writer's
-// later temporary files in it.
-TEST(Leftovers, OnlyWhatTheToolMadeGoesLinksAndWhatTheyPointToStayWhole)
-{
-    TestFolder game, elsewhere, backup;
-    const DWORD none = 0xffffffc;  // no process has an id so high
-    const std::wstring fileLink = Temporary(none, 1), folderLink = Temporary(none, 2), hardLink = Temporary(none, 3),
-                       plain = Temporary(none, 4), clean = Temporary(none, 5), mixed = Temporary(none, 7), linked = Temporary(none, 8),
-                       nested = Temporary(none, 9), foreign = Temporary(none, 10), earlier = Temporary(none, 11);
+    const std::wstring fileLink = Temporary(dead, 11), folderLink = Temporary(dead, 12), hardLink = Temporary(dead, 13),
+                       clean = Temporary(dead, 14), mixed = Temporary(dead, 16), linked = Temporary(dead, 17), nested = Temporary(dead, 18),
+                       foreign = Temporary(dead, 19), earlier = Temporary(dead, 22);
     const std::pair<std::wstring, std::string> theirs[] = {{L"target", "someone else's"}, {L"hard", "someone else's too"}, {L"target2", "and this"}};
     for (const auto& [name, bytes] : theirs) {
         WriteBytes(elsewhere / name, bytes);
@@ -119,8 +86,8 @@ TEST(Leftovers, OnlyWhatTheToolMadeGoesLinksAndWhatTheyPointToStayWhole)
     CreateDirectoryW((elsewhere / L"folder").c_str(), nullptr);
     WriteBytes(elsewhere / L"folder\\save00", "their save00");
     // Folders named like leftovers and what they hold: all but clean stay whole.
-    const std::pair<std::wstring, Names> folders[] = {{clean, {L"save00", L"save29", Temporary(none, 6)}}, {mixed, {L"notes.txt", L"save01"}},
-        {linked, {L"save02"}}, {nested, {L"save05"}}, {foreign, {Temporary(none - 4, 12)}}, {earlier, {Temporary(none, 10)}}};
+    const std::pair<std::wstring, Names> folders[] = {{clean, {L"save00", L"save29", Temporary(dead, 15)}}, {mixed, {L"notes.txt", L"save01"}},
+        {linked, {L"save02"}}, {nested, {L"save05"}}, {foreign, {Temporary(dead - 4, 20)}}, {earlier, {Temporary(dead, 21)}}};
     for (const auto& [folder, names] : folders) {
         CreateDirectoryW((game / folder).c_str(), nullptr);
         for (const auto& name : names) WriteBytes(game / (folder + L"\\" + name), "copied");
@@ -136,13 +103,25 @@ TEST(Leftovers, OnlyWhatTheToolMadeGoesLinksAndWhatTheyPointToStayWhole)
                         {UnixPath(elsewhere / L"target"), links.paths[0], UnixPath(elsewhere / L"folder"), links.paths[1],
                          UnixPath(elsewhere / L"target2"), links.paths[2]}));
     ASSERT_TRUE(CreateHardLinkW((game / hardLink).c_str(), (elsewhere / L"hard").c_str(), nullptr));
-    WriteBytes(game / plain, "a killed copy's");
-    SetFileAttributesW((game / plain).c_str(), FILE_ATTRIBUTE_READONLY);
+    keep.insert(keep.end(), {L"save00", L"save01", fileLink, folderLink, hardLink, mixed, linked, nested, foreign, earlier});
     Recorder recorder;
     MainFields fields{.GameFolder = game.Path()};
-    WriteBytes(backup / L"save03", "backup03");
-    ASSERT_TRUE(RunHandler([&] { Restore(fields, backup.Path()); }));
-    EXPECT_THAT(ListFolder(game.Path()), UnorderedElementsAreArray({fileLink, folderLink, hardLink, mixed, linked, nested, foreign, earlier, std::wstring(L"save03")}));
+    ASSERT_TRUE(RunHandler([&] { Restore(fields, source.Path()); }));  // writes into the game folder
+    ASSERT_TRUE(RunHandler([&] { BackUp(fields, backups.Path(), L"while running"); }));
+    ASSERT_TRUE(RunHandler([&] { WriteMemo(reused.Path(), L"思い出"); }));
+    Names running = keep;
+    running.insert(running.end(), {restoreFile, clean});
+    EXPECT_THAT(ListFolder(game.Path()), UnorderedElementsAreArray(running));
+    EXPECT_THAT(ListFolder(backups.Path()), UnorderedElementsAreArray({backUpFolder, std::wstring(L"while running")}));
+    EXPECT_EQ(ReadBytes(reused / Temporary(GetCurrentProcessId(), 1)), "before");
+    EXPECT_EQ(ReadBytes(reused / restoreFile), "<missing>");
+    restoring.Kill();
+    backingUp.Kill();
+    std::wstring shown;
+    ASSERT_TRUE(RunHandler([&] { Restore(fields, source.Path()); }));
+    ASSERT_TRUE(RunHandler([&] { ShowMemo(backups.Path(), shown); }));  // the memo view reads there: tidied too
+    EXPECT_THAT(ListFolder(game.Path()), UnorderedElementsAreArray(keep));
+    EXPECT_EQ(ListFolder(backups.Path()), Names{L"while running"});
     for (const auto& [name, bytes] : theirs) {
         EXPECT_EQ(ReadBytes(elsewhere / name), bytes);
         EXPECT_EQ(GetFileAttributesW((elsewhere / name).c_str()) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY)) << Utf8(name);
