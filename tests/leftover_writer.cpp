@@ -15,7 +15,8 @@ int wmain(int argc, wchar_t** argv)
     if (argc < 4) return 2;
     const bool restore = std::wstring(argv[2]) == L"restore";
     platform::sys::ArmFault({restore ? 1 : 2, 0, false, 1, true, true});
-    MainFields fields{.GameFolder = restore ? argv[1] : argv[3]};
+    MainFields fields;
+    fields.GameFolder = restore ? argv[1] : argv[3];
     if (restore) {
         Restore(fields, argv[3]);
     } else {

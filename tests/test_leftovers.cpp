@@ -105,7 +105,8 @@ TEST(Leftovers, OnlyWhatAKilledCopyMadeGoesAtTheNextWriteOrMemoView)
     ASSERT_TRUE(CreateHardLinkW((game / hardLink).c_str(), (elsewhere / L"hard").c_str(), nullptr));
     keep.insert(keep.end(), {L"save00", L"save01", fileLink, folderLink, hardLink, mixed, linked, nested, foreign, earlier});
     Recorder recorder;
-    MainFields fields{.GameFolder = game.Path()};
+    MainFields fields;
+    fields.GameFolder = game.Path();
     ASSERT_TRUE(RunHandler([&] { Restore(fields, source.Path()); }));  // writes into the game folder
     ASSERT_TRUE(RunHandler([&] { BackUp(fields, backups.Path(), L"while running"); }));
     ASSERT_TRUE(RunHandler([&] { WriteMemo(reused.Path(), L"思い出"); }));
@@ -129,7 +130,9 @@ TEST(Leftovers, OnlyWhatAKilledCopyMadeGoesAtTheNextWriteOrMemoView)
     EXPECT_EQ(ListFolder(elsewhere / L"folder"), Names{L"save00"});
     EXPECT_EQ(ReadBytes(game / hardLink), "someone else's too");
     for (const auto& [folder, names] : folders) {
-        if (folder != clean) EXPECT_THAT(ListFolder(game / folder), ::testing::IsSupersetOf(names)) << Utf8(folder);
+        if (folder != clean) {
+            EXPECT_THAT(ListFolder(game / folder), ::testing::IsSupersetOf(names)) << Utf8(folder);
+        }
     }
     EXPECT_THAT(recorder.messages, IsEmpty());
     // A link or a junction named like a leftover is a reparse point on Windows. Wine makes none (its
