@@ -68,7 +68,8 @@ TEST_F(CommandTest, ABackUpNameIsOneFolderInTheOpenFolder)
     const size_t room = MAX_PATH - 1 - open.size() - 2 - std::wstring(L"~nadeshiro-ffffffff-ffffffff.tmp").size();
     const std::wstring made = L"", taken = L"同じフォルダ名があるの、違う名前にしてね", noName = L"その名前はフォルダにできないの、違う名前にしてね";
     const std::pair<std::wstring, Names> cases[] = {  // the message shown, the names
-        {made, {L"セーブ 12月", L"세이브 😀", L" spaces  inside", L"v1.2", L"CONSOLE", L"COM10", L"nul-ish.txt", L"~nadeshiro-1-1.txt", std::wstring(room, L'x')}},
+        {made, {L"セーブ 12月", L"세이브 😀", L" spaces  inside", L"v1.2", L"CONSOLE", L"COM10", L"nul-ish.txt", L"~nadeshiro-1-1.txt",
+                std::wstring(room, L'x')}},
         {taken, {L"", L"2026", L"A FILE"}},
         {noName, {L"2026\\december", L"..\\esc", L"old/nested", L"C:", L"C:x", L".", L"..", L"a<b", L"a>b", L"a\"b", L"a|b", L"202?", L"a *",
                   L"tab\there", L"bell\x07", L"dots...", L"space ", L"CON", L"con.txt", L"NUL.tar.gz", L"Aux", L"prn", L"COM1", L"lpt9.log",

@@ -116,7 +116,8 @@ TEST_F(FaultTest, Restore)
     FailEachCall([&] { for (const auto& slot : slots) WriteBytes(game / slot, Old(slot)); }, [&] { Restore(fields, backup.Path()); },
                  [&](bool failed) {  // the slots below the failing one restored, the others as they were
                      std::string got;
-                     for (const auto& slot : slots) got += ReadBytes(game / slot) == New(slot) ? "new " : ReadBytes(game / slot) == Old(slot) ? "old " : "torn ";
+                     for (const auto& slot : slots)
+                         got += ReadBytes(game / slot) == New(slot) ? "new " : ReadBytes(game / slot) == Old(slot) ? "old " : "torn ";
                      const std::string wanted[] = {"old old old old ", "new old old old ", "new new old old ", "new new new old "};
                      return std::find(wanted + (failed ? 0 : 3), wanted + 4, got) != wanted + 4 ? "" : "the game's slots are " + got;
                  },
@@ -176,7 +177,8 @@ TEST_F(FaultTest, AFileHeldUpForAMomentIsTriedAgain)
     const std::string saved = "\"\x90\x56\"\r\n", before = kBefore;
     ASSERT_NE(viewed, "");
     enum Pauses { None, Some, All };  // Some: held for a few tries, then made; All: held through every try, then reported
-    const struct { const char* name; int command, call; DWORD error; int times; bool replacesOnly; std::string left; Pauses paused; const wchar_t* reported; } cases[] = {
+    const struct { const char* name; int command, call; DWORD error; int times; bool replacesOnly; std::string left; Pauses paused;
+                   const wchar_t* reported; } cases[] = {
         {"replace shared twice", 0, 1, ERROR_SHARING_VIOLATION, 2, true, saved, Some, nullptr},
         {"replace denied for good", 0, 1, ERROR_ACCESS_DENIED, 1000, true, before, All, L"'75'"},
         {"replace on a full disk", 0, 1, ERROR_DISK_FULL, 1, true, before, None, L"'61'"},
