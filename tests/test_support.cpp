@@ -140,13 +140,6 @@ void PrintTo(const Recorded& message, std::ostream* out)
     *out << "message box \"" << Utf8(message.prompt) << "\", style " << message.style << ", title \"" << Utf8(message.title) << "\"";
 }
 
-std::wstring Recorder::Text() const
-{
-    std::wstring text;
-    for (const auto& message : messages) text += message.prompt + L"\r\n----\r\n";
-    return text;
-}
-
 Recorder::Recorder()
 {
     platform::SetHooks({[this](const std::wstring& p, int style, const std::wstring& title) { messages.push_back({p, style, title}); },

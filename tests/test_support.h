@@ -17,8 +17,6 @@
 namespace nadeshiro::test {
 
 using Names = std::vector<std::wstring>;
-// For EXPECT_PRED2: whether text holds part (a failure shows both).
-inline bool Holds(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 void RemoveTree(const std::wstring& path);  // a file, or a folder with everything in it
 
 // The folder of this test program's own on the tests' drive R:, its current folder from its
@@ -73,14 +71,10 @@ auto Message(Prompt prompt, int style, const std::wstring& title = L"あのね")
 template <typename... Parts>
 auto Report(const Parts&... parts) { return Message(::testing::AllOf(::testing::HasSubstr(std::wstring(parts))...), 16, L"なでしろ"); }
 
-// Records message boxes, beeps and ends of program instead. Reported: exactly one error report
-// holding part (L"'61'", a path).
+// Records message boxes, beeps and ends of program instead.
 struct Recorder {
     Recorder();
     ~Recorder() { platform::SetHooks({}); }
-    bool Reported(const std::wstring& part = std::wstring()) const
-    { return messages.size() == 1 && messages[0].style == 16 && messages[0].prompt.find(part) != std::wstring::npos; }
-    std::wstring Text() const;  // every prompt, one after another
     std::vector<Recorded> messages;
     int beeps = 0, ends = 0;
 };
