@@ -24,26 +24,32 @@ namespace {
 // A wide face: its kana are as wide as its kanji.
 constexpr wchar_t kWideFace[] = L"Noto Sans CJK JP";
 
-// The face the system really draws the control's font in (a missing face gives another).
-std::wstring FaceOf(HWND control)
+MATCHER_P(Inside, outer, "inside " + ::testing::PrintToString(outer))
+{
+    return arg.left >= outer.left && arg.top >= outer.top && arg.right <= outer.right && arg.bottom <= outer.bottom;
+}
+
+// A control's rectangle in its top-level window's client coordinates.
+RECT RectInWindow(HWND control)
+{
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetAncestor(control, GA_ROOT), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The face the system really draws the control's font in (a missing face gives another), and
+// how wide text is drawn in it.
+std::pair<std::wstring, LONG> Drawn(HWND control, const std::wstring& text = L"")
 {
     HDC dc = GetDC(control);
     SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     wchar_t face[LF_FACESIZE] = {};
     GetTextFaceW(dc, LF_FACESIZE, face);
-    ReleaseDC(control, dc);
-    return face;
-}
-
-// How wide text is drawn in control's font.
-LONG TextWidth(HWND control, const std::wstring& text)
-{
-    HDC dc = GetDC(control);
     SIZE size{};
-    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     ReleaseDC(control, dc);
-    return size.cx;
+    return {face, size.cx};
 }
 
 using Windows = ::testing::TestWithParam<const wchar_t*>;
@@ -51,29 +57,26 @@ using Windows = ::testing::TestWithParam<const wchar_t*>;
 TEST_P(Windows, ControlsStandApartInsideTheirPagesScaleWithTheDpiAndFitTheirCaptions)
 {
     Recorder recorder;
-    auto inside = [](const RECT& r, const RECT& o) {
-        return r.left >= o.left && r.top >= o.top && r.right <= o.right && r.bottom <= o.bottom;
-    };
-    if (GetParam() != nullptr) OverrideJapaneseFace(GetParam());
+    OverrideJapaneseFace(GetParam());
     ASSERT_NE(CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE), nullptr);
     for (int page : {0, 1, 2}) MainForm().MakePage(page);
     ShowMemoWindow(OwnFolder());
     ShowVersionWindow();
     Pump();
     if (GetParam() != nullptr) {  // scripts/setup.sh installs it (fonts-noto-cjk)
-        EXPECT_EQ(FaceOf(MainForm().Control(L"Command4")), GetParam());
-        EXPECT_EQ(FaceOf(VersionForm().Control(L"Label1(0)")), GetParam());
+        EXPECT_EQ(Drawn(MainForm().Control(L"Command4")).first, GetParam());
+        EXPECT_EQ(Drawn(VersionForm().Control(L"Label1(0)")).first, GetParam());
     }
-    struct Size {
-        std::string what;
-        LONG width, height;
-    };
+    struct Size { std::string what; LONG width, height; };
     std::map<UINT, std::vector<Size>> sizes;  // each window's client area, then its controls
     for (UINT dpi : {96u, 144u})
         for (const Form* form : {&MainForm(), &MemoForm(), &VersionForm()}) {
             SCOPED_TRACE(Utf8(WindowText(form->Window())) + " at " + std::to_string(dpi) + " DPI");
-            ChangeDpi(form->Window(), dpi);
-            RECT client, display{}, overlap;
+            RECT client, display{}, overlap, own, tab{};
+            // Laid out at dpi as when the system moves the window to a monitor of that DPI.
+            GetWindowRect(form->Window(), &client);
+            SendMessageW(form->Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&client));
+            Pump();
             GetClientRect(form->Window(), &client);
             sizes[dpi].push_back({Utf8(WindowText(form->Window())), client.right, client.bottom});
             if (HWND tabs = form->Control(IDC_SSTAB1)) {
@@ -84,23 +87,23 @@ TEST_P(Windows, ControlsStandApartInsideTheirPagesScaleWithTheDpiAndFitTheirCapt
                 HWND control = form->Control(c.id);
                 const RECT r = RectInWindow(control), holder = c.page < 0 ? client : RectInWindow(GetParent(control));
                 sizes[dpi].push_back({Utf8(c.name), r.right - r.left, r.bottom - r.top});
-                EXPECT_TRUE(inside(r, holder)) << Utf8(c.name) << " " << Describe(r) << " is not inside " << Describe(holder);
-                EXPECT_TRUE(c.page < 0 || inside(holder, display))
-                    << "page " << c.page << " " << Describe(holder) << " is not inside " << Describe(display);
+                EXPECT_THAT(r, Inside(holder)) << Utf8(c.name);
+                if (c.page >= 0) {
+                    EXPECT_THAT(holder, Inside(display)) << "page " << c.page;
+                }
                 for (const ControlDesc& other : form->Description().controls)
                     if (&other < &c && other.page == c.page &&
                         IntersectRect(&overlap, &r, std::data({RectInWindow(form->Control(other.id))})) &&
                         std::min(overlap.right - overlap.left, overlap.bottom - overlap.top) > 2)
-                        ADD_FAILURE() << Utf8(c.name) << " overlaps " << Utf8(other.name) << " at " << Describe(overlap);
+                        ADD_FAILURE() << Utf8(c.name) << " overlaps " << Utf8(other.name) << " at " << ::testing::PrintToString(overlap);
                 // A label's caption within its width, a push button's inside its edges and focus
                 // rectangle, a tab's inside the tab control.
-                RECT own, tab{};
                 GetClientRect(control, &own);
                 const LONG room = own.right - (c.kind == ControlKind::Button ? 2 * GetSystemMetrics(SM_CXEDGE) + 4 : 0);
                 const bool captioned = c.kind == ControlKind::Label || c.kind == ControlKind::Button;
-                EXPECT_LE(TextWidth(control, captioned ? WindowText(control) : L""), room) << Utf8(c.name);
+                EXPECT_LE(Drawn(control, captioned ? WindowText(control) : L"").second, room) << Utf8(c.name);
                 for (int i = 0; c.kind == ControlKind::TabControl && TabCtrl_GetItemRect(control, i, &tab); ++i)
-                    EXPECT_LE(TextWidth(control, TabCaption(control, i)), tab.right > own.right ? -1 : tab.right - tab.left) << "tab " << i;
+                    EXPECT_LE(Drawn(control, TabCaption(control, i)).second, tab.right > own.right ? -1 : tab.right - tab.left) << "tab " << i;
             }
         }
     EXPECT_EQ(sizes[96][0].width, 553);  // the main window's

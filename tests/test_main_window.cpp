@@ -24,77 +24,55 @@ protected:
     {
         for (std::wstring n : {L"00", L"07"}) WriteBytes(game / (L"save" + n), SlotContent(L"game" + n));
         for (const wchar_t* name : {L"backups", L"archive", L"archive\\old"}) CreateDirectoryW((game / name).c_str(), nullptr);
+        Start();
+    }
+    void TearDown() override { for (HWND open : {MemoForm().Window(), window}) DestroyWindow(open); }
+    // Makes and shows the window and fills its lists, the start's reading of the drives and the
+    // game folder failing as reading says.
+    void Start(platform::sys::Fault reading = {})
+    {
         ASSERT_NE(window = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE), nullptr);
         tabsLeftToDraw = GetUpdateRect(C(IDC_SSTAB1), nullptr, FALSE) != FALSE;
         focusWhenShown = GetFocus();
-        platform::sys::ArmFault(readingFault);  // on the start's reading of the drives and the game folder
+        platform::sys::ArmFault(reading);
         FillStartLists();
         platform::sys::ArmFault({});
         Pump();
     }
-    void TearDown() override { for (HWND open : {MemoForm().Window(), window}) DestroyWindow(open); }
     HWND C(int id) { return Descendant(window, id); }
-    void Send(int id, int code, HWND from) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, code), LPARAM(from)), Pump(); }
-    // Picks a tab as a click on it does: the tab control tells the window.
-    void SelectTab(int tab)
-    {
-        SendMessageW(C(IDC_SSTAB1), TCM_SETCURSEL, WPARAM(tab), 0);
-        NMHDR header{C(IDC_SSTAB1), IDC_SSTAB1, UINT(TCN_SELCHANGE)};
-        SendMessageW(window, WM_NOTIFY, IDC_SSTAB1, reinterpret_cast<LPARAM>(&header));
-        Pump();
-    }
-    // Highlights a folder list entry, and opens it as a double click does.
-    void Pick(const std::wstring& text, bool open)
-    {
-        WPARAM i = 0;
-        while (Dir1().Entries()[i].text != text) ++i;
-        SendMessageW(C(IDC_DIR1), LB_SETCURSEL, i, 0);
-        if (open) Send(IDC_DIR1, LBN_DBLCLK, C(IDC_DIR1));
-    }
-    // A key press, with Ctrl held (0x80) or not, through the program's message loop.
-    void Press(WPARAM key, BYTE control = 0)
-    {
-        BYTE keys[256] = {};
-        keys[VK_CONTROL] = control;
-        SetKeyboardState(keys);
-        PostMessageW(GetFocus(), WM_KEYDOWN, key, 1), Pump();
-    }
+    void Send(int id, int code) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, code), LPARAM(C(id))), Pump(); }
+    // Picks a tab as the keyboard does: the tab control tells the window.
+    void SelectTab(int tab) { SendMessageW(C(IDC_SSTAB1), TCM_SETCURFOCUS, WPARAM(tab), 0), Pump(); }
     TestFolder game{std::wstring(), L"main window game "};
     CurrentFolder folder{game.Path()};
     Recorder recorder;
     HWND window = nullptr;
     bool tabsLeftToDraw = false;  // when the window had been shown
     HWND focusWhenShown = nullptr;
-    platform::sys::Fault readingFault;
 };
 
 // The system's tab control, its pages in the tab's own background in the current visual style,
 // drawn whole when the window is shown: it takes the focus before, not after (which would draw
-// it a second time).
-TEST_F(MainWindowTest, TheSystemsOwnTabControlCarriesTheThreeTabs)
+// it a second time). Arrow keys move from tab to tab, not round, and a click on a tab after
+// them still picks it. The keyboard walks only the shown tab's controls, back to the tab
+// control; Enter in Text2 is a new line and Tab leaves it; Ctrl+Tab goes to the next tab, round
+// to the first, and takes the focus off the page it hides.
+TEST_F(MainWindowTest, TheSystemsOwnTabControlCarriesTheThreeTabsAndTheKeyboardWalksOnlyTheShownOne)
 {
+    HWND tabs = C(IDC_SSTAB1);
     wchar_t kind[64] = {};
-    GetClassNameW(C(IDC_SSTAB1), kind, 64);
+    GetClassNameW(tabs, kind, 64);
     EXPECT_EQ(std::wstring(kind), L"SysTabControl32");
+    EXPECT_FALSE(tabsLeftToDraw);
+    EXPECT_EQ(focusWhenShown, tabs);
     // Where the system draws visual styles, a page answers its labels with the tab's texture,
     // not the plain button face.
     HWND page = GetParent(C(IDC_COMMAND2));
     HDC dc = GetDC(page);
-    auto background = reinterpret_cast<HBRUSH>(SendMessageW(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(C(IDC_TAB2_LABEL_0))));
+    auto background = reinterpret_cast<HBRUSH>(SendMessageW(page, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(C(IDC_TAB2_LABEL_0))));
     ReleaseDC(page, dc);
     if (IsAppThemed()) EXPECT_NE(background, GetSysColorBrush(COLOR_BTNFACE));
     else EXPECT_EQ(background, GetSysColorBrush(COLOR_BTNFACE));
-    EXPECT_FALSE(tabsLeftToDraw);
-    EXPECT_EQ(focusWhenShown, C(IDC_SSTAB1));
-}
-
-// Arrow keys move from tab to tab, not round, and a click on a tab after them still picks it.
-// The keyboard walks only the shown tab's controls, back to the tab control; Enter in Text2 is
-// a new line and Tab leaves it; Ctrl+Tab goes to the next tab, round to the first, and takes
-// the focus off the page it hides.
-TEST_F(MainWindowTest, TabsFollowArrowsClicksAndCtrlTabAndTheKeyboardWalksOnlyTheShownOne)
-{
-    HWND tabs = C(IDC_SSTAB1);
     const std::vector<int> walks[] = {{IDC_DRIVE1, IDC_DIR1, IDC_TEXT1, IDC_COMMAND1, IDC_COMMAND4},
                                       {IDC_DRIVE1, IDC_DIR1, IDC_COMMAND2, IDC_COMMAND4},
                                       {IDC_DRIVE1, IDC_DIR1, IDC_TEXT2, IDC_COMMAND3, IDC_COMMAND4}};
@@ -121,11 +99,13 @@ TEST_F(MainWindowTest, TabsFollowArrowsClicksAndCtrlTabAndTheKeyboardWalksOnlyTh
         EXPECT_EQ(walk(), walks[tab]) << "tab " << tab;
     }
     if (SetFocus(C(IDC_TEXT2)), GetFocus() != C(IDC_TEXT2)) GTEST_SKIP() << "this display gives the window no keyboard focus";
-    Press(VK_RETURN);
-    Press(VK_TAB);
+    // Keys through the program's message loop, Ctrl held for the last.
+    BYTE keys[256] = {};
+    for (WPARAM key : {VK_RETURN, VK_TAB}) SetKeyboardState(keys), PostMessageW(GetFocus(), WM_KEYDOWN, key, 1), Pump();
     EXPECT_EQ(WindowText(C(IDC_TEXT2)), L"\r\n");  // a new line, no tab character
     EXPECT_EQ(GetFocus(), C(IDC_COMMAND3));
-    Press(VK_TAB, 0x80);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys), PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1), Pump();
     EXPECT_EQ(TabCtrl_GetCurSel(tabs), 0);
     EXPECT_EQ(GetFocus(), tabs);
 }
@@ -139,16 +119,16 @@ TEST_F(MainWindowTest, CommandsWorkOnTheOpenedFolderAndANewBackUpShowsInTheListI
     HWND list = C(IDC_DIR1);
     auto lines = [&] {  // as the list shows them
         Names shown;
-        for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
-            shown.emplace_back(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0)) + 1, L'\0');
-            shown.back().resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(shown.back().data()))));
-        }
+        wchar_t text[MAX_PATH * 2];
+        for (WPARAM i = 0; LRESULT(i) < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i)
+            shown.emplace_back(text, size_t(SendMessageW(list, LB_GETTEXT, i, LPARAM(text))));
         return shown;
     };
     WriteBytes(game / L"archive\\save09", "restored09");
     WriteBytes(game / L"archive\\old\\save07", "only highlighted");
-    Pick(L"archive", true);
-    Pick(L"old", false);
+    SendMessageW(list, LB_SELECTSTRING, WPARAM(-1), LPARAM(L"archive"));
+    Send(IDC_DIR1, LBN_DBLCLK);  // opened
+    SendMessageW(list, LB_SELECTSTRING, WPARAM(-1), LPARAM(L"old"));  // highlighted only
     Click(C(IDC_COMMAND2));
     EXPECT_EQ(ReadBytes(game / L"save09"), "restored09");
     EXPECT_EQ(ReadBytes(game / L"save07"), SlotContent(L"game07"));
@@ -169,23 +149,20 @@ TEST_F(MainWindowTest, CommandsWorkOnTheOpenedFolderAndANewBackUpShowsInTheListI
     EXPECT_THAT(recorder.messages, IsEmpty());
 }
 
-TEST_F(MainWindowTest, ADriveNotReadyBeepsWarnsAndKeepsTheFolderList)
+// A drive that is not ready: a beep and a warning, and the folder list stays. Drawn as the list
+// asks while the keyboard cues are hidden, the open entry has no focus rectangle; with them
+// shown it has one.
+TEST_F(MainWindowTest, ADriveNotReadyBeepsWarnsAndKeepsTheFolderListWhoseFocusRectangleFollowsTheKeyboardCues)
 {
-    Send(IDC_DRIVE1, CBN_DROPDOWN, C(IDC_DRIVE1));
+    Send(IDC_DRIVE1, CBN_DROPDOWN);
     EXPECT_THAT(recorder.messages, IsEmpty());  // opening the list names what answers, silently
-    LRESULT index = SendMessageW(C(IDC_DRIVE1), CB_FINDSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(L"q:"));
+    LRESULT index = SendMessageW(C(IDC_DRIVE1), CB_FINDSTRING, WPARAM(-1), LPARAM(L"q:"));
     ASSERT_GE(index, 0) << "drive Q: (a drive letter whose target is gone) is not mapped: scripts/wine-prefix.sh maps it";
     SendMessageW(C(IDC_DRIVE1), CB_SETCURSEL, WPARAM(index), 0);
-    Send(IDC_DRIVE1, CBN_SELCHANGE, C(IDC_DRIVE1));
+    Send(IDC_DRIVE1, CBN_SELCHANGE);
     EXPECT_EQ(recorder.beeps, 1);
-    EXPECT_THAT(recorder.messages, ElementsAre(Message(L"デバイスが準備されてないの", 48)));
+    EXPECT_THAT(recorder.messages, ElementsAre(Message(kDriveNotReadyMessage, 48)));
     EXPECT_EQ(Dir1().Path(), game.Path());
-}
-
-// Drawn as the list asks while the keyboard cues are hidden, the open entry has no focus
-// rectangle; with them shown it has one.
-TEST_F(MainWindowTest, TheFolderListsFocusRectangleFollowsTheKeyboardCues)
-{
     auto draw = [&](UINT state) {
         HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
         HBITMAP bitmap = CreateCompatibleBitmap(screen, 120, 20);
@@ -228,32 +205,21 @@ TEST_F(MainWindowTest, AnOpenFolderRemovedBeforeACommandIsReportedAndTheListMove
 }
 
 // The game folder removed before the start: reported with its path, and the list opens the
-// folder above it.
-struct GameFolderGoneAtStart : MainWindowTest {
-    void SetUp() override
-    {
-        CreateDirectoryW((game / L"gone").c_str(), nullptr), SetCurrentDirectoryW((game / L"gone").c_str());
-        ASSERT_TRUE(RunUnix(L"rmdir \"$0\"", {UnixPath(game / L"gone")}));
-        MainWindowTest::SetUp();
-    }
-};
-
-TEST_F(GameFolderGoneAtStart, IsReportedAndTheListOpensTheFolderAboveIt)
+// folder above it. Not even the drive's roots can be read (every reading of the start fails):
+// no folder is open, and a back-up reports that rather than make its folder at the root of the
+// current drive; the list then opens the system's drive.
+TEST_F(MainWindowTest, AGameFolderGoneAtStartOrNoFolderReadableIsReportedAndMakesNothing)
 {
+    DestroyWindow(window);
+    CreateDirectoryW((game / L"gone").c_str(), nullptr), SetCurrentDirectoryW((game / L"gone").c_str());
+    ASSERT_TRUE(RunUnix(L"rmdir \"$0\"", {UnixPath(game / L"gone")}));
+    Start();
     EXPECT_THAT(recorder.messages, ElementsAre(Report(L"'76'", L"\n" + game / L"gone" + L"\r\n")));
     EXPECT_EQ(Dir1().Path(), game.Path());
     EXPECT_EQ(MainWindowFields().GameFolder, game / L"gone");
-}
-
-// Not even the drive's roots can be read (every reading of the start fails): no folder is
-// open, and a back-up reports that rather than make its folder at the root of the current
-// drive; the list then opens the system's drive.
-struct NoFolderReadableAtStart : MainWindowTest {
-    NoFolderReadableAtStart() { readingFault = {1, ERROR_ACCESS_DENIED, false, 1000}; }
-};
-
-TEST_F(NoFolderReadableAtStart, ABackUpReportsThatNoFolderIsOpenAndMakesNothing)
-{
+    DestroyWindow(window);
+    SetCurrentDirectoryW(game.Path().c_str());
+    Start({1, ERROR_ACCESS_DENIED, false, 1000});
     EXPECT_EQ(Dir1().Path(), L"");
     SelectTab(0);
     SetWindowTextW(C(IDC_TEXT1), L"nadeshiro no folder");

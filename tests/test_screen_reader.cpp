@@ -7,7 +7,6 @@
 
 #include "app/resource.h"
 #include "app/version.h"
-#include "tests/ui_automation.h"
 #include "tests/window_test_support.h"
 
 namespace {
@@ -46,31 +45,41 @@ std::vector<Heard> Hear(HWND window)
     return heard;
 }
 
-// The text a control shows (GetWindowText gives another process's controls their first caption).
-std::wstring CaptionOf(HWND window)
-{
-    wchar_t text[512] = {};
-    SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 // The control identifiers of a window's children as its object gives them (0 for a tab page).
 std::vector<int> ChildOrder(HWND window)
 {
     IAccessible* object = nullptr;
-    AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&object));
     VARIANT children[16];
     long got = 0;
-    if (object != nullptr) AccessibleChildren(object, 0, 16, children, &got), object->Release();
+    if (SUCCEEDED(AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&object))))
+        AccessibleChildren(object, 0, 16, children, &got), object->Release();
     std::vector<int> ids;
-    for (VARIANT& child : std::vector<VARIANT>(children, children + got)) {
+    for (long i = 0; i < got; ++i) {
         HWND hwnd = nullptr;
-        if (child.vt == VT_DISPATCH) WindowFromAccessibleObject(static_cast<IAccessible*>(child.pdispVal), &hwnd);
+        if (children[i].vt == VT_DISPATCH) WindowFromAccessibleObject(static_cast<IAccessible*>(children[i].pdispVal), &hwnd);
         ids.push_back(hwnd != nullptr ? GetDlgCtrlID(hwnd) : -1);
-        VariantClear(&child);
+        VariantClear(&children[i]);
     }
     return ids;
 }
+
+// UI Automation's client interfaces, which MinGW-w64's headers (10.0) lack: a method is called
+// by its place in its interface's table, after IUnknown's three.
+constexpr CLSID kAutomationClass{0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
+constexpr IID kAutomation{0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
+enum Method {
+    ElementFromHandle = 6, CreateTrueCondition = 21,     // IUIAutomation
+    FindAll = 6, CurrentControlType = 21, CurrentName = 23,  // IUIAutomationElement
+    Length = 3, GetElement = 4                               // IUIAutomationElementArray
+};
+template <typename... Arguments>
+HRESULT Call(IUnknown* object, Method method, Arguments... arguments)
+{
+    using Function = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, Arguments...);
+    return (*reinterpret_cast<Function**>(object))[method](object, arguments...);
+}
+// Control types.
+enum : int { Button = 50000, ComboBox = 50003, Edit = 50004, List = 50008, Tab = 50018, TabItem = 50019, Text = 50020 };
 
 // The tool, started in a game folder of its own, its main window shown and each tab visited
 // with the arrow keys as a user would (a page's controls are there once its tab has been
@@ -109,17 +118,17 @@ struct ScreenReader : ::testing::Test {
 // the caption shown (none checked for a text box the back-up's name was typed into), the name,
 // the standard role, the UI Automation control type.
 struct Control { int window, id; const wchar_t *caption, *name; long role; int type; };
-const Control kControls[] = {{0, IDC_SSTAB1, L"", L"操作を選ぶタブ", ROLE_SYSTEM_PAGETABLIST, uia::Tab},
-    {0, IDC_DRIVE1, nullptr, L"ドライブ", ROLE_SYSTEM_COMBOBOX, uia::ComboBox}, {0, IDC_DIR1, L"", L"フォルダ", ROLE_SYSTEM_LIST, uia::List},
-    {0, IDC_TEXT1, nullptr, L"新しいフォルダの名前", ROLE_SYSTEM_TEXT, uia::Edit}, {0, IDC_TEXT2, L"", L"思い出", ROLE_SYSTEM_TEXT, uia::Edit},
-    {0, IDC_COMMAND1, L"実行するの", L"実行するの（セーブデータを退避）", ROLE_SYSTEM_PUSHBUTTON, uia::Button},
-    {0, IDC_COMMAND2, L"実行するの", L"実行するの（退避データを復元）", ROLE_SYSTEM_PUSHBUTTON, uia::Button},
-    {0, IDC_COMMAND3, L"表示できるの", L"表示できるの（思い出を読む）", ROLE_SYSTEM_PUSHBUTTON, uia::Button},
-    {0, IDC_COMMAND4, L"永遠の世界へ旅立つ（oneを起動する）", L"永遠の世界へ旅立つ（oneを起動する）", ROLE_SYSTEM_PUSHBUTTON, uia::Button},
-    {1, IDC_OMOIDE_TEXT1, L"", L"思い出", ROLE_SYSTEM_TEXT, uia::Edit},
-    {1, IDC_OMOIDE_COMMAND1, L"思い出を保存するの", L"思い出を保存するの", ROLE_SYSTEM_PUSHBUTTON, uia::Button},
-    {1, IDC_OMOIDE_COMMAND2, L"過去は振り返らないの", L"過去は振り返らないの", ROLE_SYSTEM_PUSHBUTTON, uia::Button},
-    {2, IDC_HELP_VER_LABEL1_0, L"" NADESHIRO_PRODUCT_LABEL, L"" NADESHIRO_PRODUCT_LABEL, ROLE_SYSTEM_STATICTEXT, uia::Text}};
+const Control kControls[] = {{0, IDC_SSTAB1, L"", L"操作を選ぶタブ", ROLE_SYSTEM_PAGETABLIST, Tab},
+    {0, IDC_DRIVE1, nullptr, L"ドライブ", ROLE_SYSTEM_COMBOBOX, ComboBox}, {0, IDC_DIR1, L"", L"フォルダ", ROLE_SYSTEM_LIST, List},
+    {0, IDC_TEXT1, nullptr, L"新しいフォルダの名前", ROLE_SYSTEM_TEXT, Edit}, {0, IDC_TEXT2, L"", L"思い出", ROLE_SYSTEM_TEXT, Edit},
+    {0, IDC_COMMAND1, L"実行するの", L"実行するの（セーブデータを退避）", ROLE_SYSTEM_PUSHBUTTON, Button},
+    {0, IDC_COMMAND2, L"実行するの", L"実行するの（退避データを復元）", ROLE_SYSTEM_PUSHBUTTON, Button},
+    {0, IDC_COMMAND3, L"表示できるの", L"表示できるの（思い出を読む）", ROLE_SYSTEM_PUSHBUTTON, Button},
+    {0, IDC_COMMAND4, L"永遠の世界へ旅立つ（oneを起動する）", L"永遠の世界へ旅立つ（oneを起動する）", ROLE_SYSTEM_PUSHBUTTON, Button},
+    {1, IDC_OMOIDE_TEXT1, L"", L"思い出", ROLE_SYSTEM_TEXT, Edit},
+    {1, IDC_OMOIDE_COMMAND1, L"思い出を保存するの", L"思い出を保存するの", ROLE_SYSTEM_PUSHBUTTON, Button},
+    {1, IDC_OMOIDE_COMMAND2, L"過去は振り返らないの", L"過去は振り返らないの", ROLE_SYSTEM_PUSHBUTTON, Button},
+    {2, IDC_HELP_VER_LABEL1_0, L"" NADESHIRO_PRODUCT_LABEL, L"" NADESHIRO_PRODUCT_LABEL, ROLE_SYSTEM_STATICTEXT, Text}};
 const wchar_t* const kTabCaptions[] = {L"セーブデータを退避", L"退避データを復元", L"思い出を読む"};
 
 TEST_F(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged)
@@ -130,8 +139,10 @@ TEST_F(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged
         const std::vector<Heard> heard = Hear(control);
         ASSERT_THAT(heard, ::testing::Not(IsEmpty()));
         EXPECT_THAT(heard[0], Said(e.name, e.role));
+        wchar_t caption[512] = {};  // GetWindowText gives another process's controls their first caption
+        SendMessageW(control, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(caption));
         if (e.caption != nullptr) {
-            EXPECT_EQ(CaptionOf(control), e.caption);
+            EXPECT_EQ(std::wstring(caption), e.caption);
         }
     }
     // The tabs by their captions, with the page tab role.
@@ -158,53 +169,45 @@ TEST_F(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), DWORD(WAIT_OBJECT_0)) << "the tool did not end";
 }
 
-// The name of an element through UI Automation, and its control type.
-std::pair<std::string, int> HeardThroughUia(uia::Element* element)
-{
-    BSTR name = nullptr;
-    int type = 0;
-    element->get_CurrentName(&name);
-    element->get_CurrentControlType(&type);
-    std::pair<std::string, int> heard{Utf8(name != nullptr ? std::wstring(name, SysStringLen(name)) : L"<no name>"), type};
-    SysFreeString(name);
-    return heard;
-}
-
 // The same names through UI Automation, which Windows' own Narrator and newer screen readers
 // use: each control with the name it has through the standard accessible object and its
 // control type, the tab control a Tab of three TabItems named by their captions. Wine 8 has
 // no UI Automation: there this case is skipped (Wine 9 and later have it).
 TEST_F(ScreenReader, UiAutomationGivesTheSameNamesAndControlTypes)
 {
-    uia::Automation* automation = nullptr;
-    if (FAILED(CoCreateInstance(uia::ClassId, nullptr, CLSCTX_INPROC_SERVER, uia::InterfaceId, reinterpret_cast<void**>(&automation))))
+    IUnknown *automation = nullptr, *all = nullptr, *tabs = nullptr;
+    if (FAILED(CoCreateInstance(kAutomationClass, nullptr, CLSCTX_INPROC_SERVER, kAutomation, reinterpret_cast<void**>(&automation))))
         GTEST_SKIP() << "this system has no UI Automation";
-    uia::Condition* all = nullptr;
-    ASSERT_EQ(automation->CreateTrueCondition(&all), S_OK);
+    ASSERT_EQ(Call(automation, CreateTrueCondition, &all), S_OK);
+    auto heard = [](IUnknown* element) {  // its name and control type
+        BSTR name = nullptr;
+        int type = 0;
+        Call(element, CurrentName, &name);
+        Call(element, CurrentControlType, &type);
+        std::pair<std::string, int> got{Utf8(name != nullptr ? std::wstring(name, SysStringLen(name)) : L"<no name>"), type};
+        SysFreeString(name);
+        element->Release();
+        return got;
+    };
     for (const Control& e : kControls) {
         SCOPED_TRACE(Utf8(e.name));
-        uia::Element* element = nullptr;
-        ASSERT_EQ(automation->ElementFromHandle(Descendant(windows[e.window], e.id), &element), S_OK);
+        IUnknown* element = nullptr;
+        ASSERT_EQ(Call(automation, ElementFromHandle, Descendant(windows[e.window], e.id), &element), S_OK);
         ASSERT_NE(element, nullptr);
-        EXPECT_EQ(HeardThroughUia(element), std::make_pair(Utf8(e.name), e.type));
         if (e.id == IDC_SSTAB1) {
-            uia::ElementArray* tabs = nullptr;
-            int count = 0;
-            if (SUCCEEDED(element->FindAll(uia::Children, all, &tabs)) && tabs != nullptr) tabs->get_Length(&count);
-            EXPECT_EQ(count, 3);
-            for (int i = 0; i < count; ++i) {
-                uia::Element* tab = nullptr;
-                tabs->GetElement(i, &tab);
-                ASSERT_NE(tab, nullptr);
-                EXPECT_EQ(HeardThroughUia(tab), std::make_pair(Utf8(kTabCaptions[i]), int(uia::TabItem)));
-                tab->Release();
-            }
-            if (tabs) tabs->Release();
+            EXPECT_EQ(Call(element, FindAll, 2 /* TreeScope_Children */, all, &tabs), S_OK);
         }
-        element->Release();
+        EXPECT_EQ(heard(element), std::make_pair(Utf8(e.name), e.type));
     }
-    all->Release();
-    automation->Release();
+    std::vector<std::pair<std::string, int>> tabsHeard;
+    for (int i = 0, count = 0; tabs != nullptr && SUCCEEDED(Call(tabs, Length, &count)) && i < count; ++i) {
+        IUnknown* tab = nullptr;
+        ASSERT_EQ(Call(tabs, GetElement, i, &tab), S_OK);
+        tabsHeard.push_back(heard(tab));
+    }
+    EXPECT_THAT(tabsHeard, ElementsAre(::testing::Pair(Utf8(kTabCaptions[0]), TabItem), ::testing::Pair(Utf8(kTabCaptions[1]), TabItem),
+                                       ::testing::Pair(Utf8(kTabCaptions[2]), TabItem)));
+    for (IUnknown* object : {tabs, all, automation}) object->Release();
 }
 
 }  // namespace

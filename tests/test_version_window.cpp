@@ -17,7 +17,7 @@ TEST(VersionWindow, IsOneWindowAtItsFixedPlace)
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
     const UINT dpi = ui::WindowDpi(window);
     const int x = ui::TwipsToPixels(5505, dpi), y = ui::TwipsToPixels(2835, dpi);
-    EXPECT_EQ(Describe(client), Describe({x, y, x + ui::TwipsToPixels(5475, dpi), y + ui::TwipsToPixels(1500, dpi)}));
+    EXPECT_EQ(client, (RECT{x, y, x + ui::TwipsToPixels(5475, dpi), y + ui::TwipsToPixels(1500, dpi)}));
     EXPECT_EQ(ui::WindowText(window), L"バージョン情報");
     DestroyWindow(window);
 }
