@@ -82,30 +82,33 @@ TEST_F(MainWindowTest, TheSystemsOwnTabControlCarriesTheThreeTabsAndTheKeyboardW
             ids.push_back(GetDlgCtrlID(at));
         return ids;
     };
+    EXPECT_EQ(TabCtrl_GetCurSel(tabs), 1);  // the restore tab at start
+    // Arrow keys, then clicks on the tabs 1, 0 and 2 (a key of 0).
+    const std::pair<WPARAM, int> steps[] = {{VK_LEFT, 0}, {VK_LEFT, 0}, {VK_RIGHT, 0}, {VK_RIGHT, 0}, {VK_RIGHT, 0}, {0, 1}, {0, 0}, {0, 2}};
     std::vector<int> selected;
     std::vector<std::vector<int>> walked;
-    for (WPARAM key : {VK_LEFT, VK_LEFT, VK_RIGHT, VK_RIGHT, VK_RIGHT}) {
-        SendMessageW(tabs, WM_KEYDOWN, key, 0), Pump();
-        selected.push_back(TabCtrl_GetCurSel(tabs)), walked.push_back(walk());
-    }
-    EXPECT_THAT(selected, ElementsAre(0, 0, 1, 2, 2));
-    EXPECT_THAT(walked, ElementsAre(walks[0], walks[0], walks[1], walks[2], walks[2]));
-    for (int tab : {1, 0, 2}) {
-        RECT item;
-        ASSERT_TRUE(TabCtrl_GetItemRect(tabs, tab, &item));
+    for (auto [key, tab] : steps) {
+        RECT item{};
+        TabCtrl_GetItemRect(tabs, tab, &item);
         LPARAM middle = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-        SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, middle), SendMessageW(tabs, WM_LBUTTONUP, 0, middle), Pump();
-        EXPECT_EQ(TabCtrl_GetCurSel(tabs), tab);
-        EXPECT_EQ(walk(), walks[tab]) << "tab " << tab;
+        if (key != 0) SendMessageW(tabs, WM_KEYDOWN, key, 0);
+        else SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, middle), SendMessageW(tabs, WM_LBUTTONUP, 0, middle);
+        Pump();
+        selected.push_back(TabCtrl_GetCurSel(tabs));
+        walked.push_back(walk());
     }
+    EXPECT_THAT(selected, ElementsAre(0, 0, 1, 2, 2, 1, 0, 2));
+    EXPECT_THAT(walked, ElementsAre(walks[0], walks[0], walks[1], walks[2], walks[2], walks[1], walks[0], walks[2]));
     if (SetFocus(C(IDC_TEXT2)), GetFocus() != C(IDC_TEXT2)) GTEST_SKIP() << "this display gives the window no keyboard focus";
-    // Keys through the program's message loop, Ctrl held for the last.
+    // Keys through the program's message loop: Enter and Tab, then Tab with Ctrl held.
     BYTE keys[256] = {};
-    for (WPARAM key : {VK_RETURN, VK_TAB}) SetKeyboardState(keys), PostMessageW(GetFocus(), WM_KEYDOWN, key, 1), Pump();
+    SetKeyboardState(keys);
+    for (WPARAM key : {VK_RETURN, VK_TAB}) PostMessageW(GetFocus(), WM_KEYDOWN, key, 1), Pump();
     EXPECT_EQ(WindowText(C(IDC_TEXT2)), L"\r\n");  // a new line, no tab character
     EXPECT_EQ(GetFocus(), C(IDC_COMMAND3));
     keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys), PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1), Pump();
+    SetKeyboardState(keys);
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1), Pump();
     EXPECT_EQ(TabCtrl_GetCurSel(tabs), 0);
     EXPECT_EQ(GetFocus(), tabs);
 }
@@ -168,8 +171,7 @@ TEST_F(MainWindowTest, ADriveNotReadyBeepsWarnsAndKeepsTheFolderListWhoseFocusRe
         HBITMAP bitmap = CreateCompatibleBitmap(screen, 120, 20);
         ReleaseDC(nullptr, screen);
         HGDIOBJ old = SelectObject(dc, bitmap);
-        DRAWITEMSTRUCT item{ODT_LISTBOX, IDC_DIR1, 0, ODA_DRAWENTIRE, state, C(IDC_DIR1), dc, {0, 0, 120, 20}, 0};
-        Dir1().Draw(item);
+        Dir1().Draw({ODT_LISTBOX, IDC_DIR1, 0, ODA_DRAWENTIRE, state, C(IDC_DIR1), dc, {0, 0, 120, 20}, 0});
         std::vector<DWORD> pixels(120 * 20);
         GetBitmapBits(bitmap, LONG(pixels.size() * sizeof(DWORD)), pixels.data());
         SelectObject(dc, old), DeleteObject(bitmap), DeleteDC(dc);

@@ -13,7 +13,7 @@ static void Show(const std::wstring& folder) { ShowMemoWindow(folder); Pump(); }
 // system's own text colour instead.
 TEST(MemoWindow, LabelsAreBlueUnlessTheSystemIsInHighContrast)
 {
-    Show(OwnFolder());
+    ShowMemoWindow(OwnFolder());
     ShowVersionWindow();
     Pump();
     auto colours = [] {
@@ -23,8 +23,7 @@ TEST(MemoWindow, LabelsAreBlueUnlessTheSystemIsInHighContrast)
             for (const ControlDesc& label : form->Description().controls)
                 if (label.kind == ControlKind::Label) {
                     SetTextColor(dc, RGB(1, 2, 3));
-                    SendMessageW(form->Window(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                 reinterpret_cast<LPARAM>(form->Control(label.id)));
+                    SendMessageW(form->Window(), WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(form->Control(label.id)));
                     found.push_back(GetTextColor(dc));
                 }
         DeleteDC(dc);
