@@ -113,7 +113,8 @@ TEST_F(MainWindowTest, TheSystemsOwnTabControlCarriesTheThreeTabsAndTheKeyboardW
     EXPECT_EQ(GetFocus(), tabs);
 }
 
-// The commands work on the opened folder, not on one only highlighted. A new back-up shows in
+// The commands work on the opened folder, not on one only highlighted: restore, and reading the
+// memo into Text2 after what it shows, each line ended as it was read. A new back-up shows in
 // the folder list at once, in its sorted place, the highlight staying on its entry, and opens
 // its memo window; the list is not read again, so a folder made meanwhile by another program
 // stays unlisted until it is.
@@ -135,6 +136,10 @@ TEST_F(MainWindowTest, CommandsWorkOnTheOpenedFolderAndANewBackUpShowsInTheListI
     Click(C(IDC_COMMAND2));
     EXPECT_EQ(ReadBytes(game / L"save09"), "restored09");
     EXPECT_EQ(ReadBytes(game / L"save07"), SlotContent(L"game07"));
+    WriteBytes(game / L"archive\\omoide.txt", "\"one\"\r\ntwo");
+    SelectTab(2);
+    Click(C(IDC_COMMAND3));
+    EXPECT_EQ(WindowText(C(IDC_TEXT2)), L"\"one\"\r\ntwo\r\n");
     Names expected = lines();
     const auto at = std::find(expected.begin(), expected.end(), L"old") - expected.begin();
     expected.insert(expected.begin() + at, L"azalea");  // before old, and made meanwhile
@@ -183,8 +188,12 @@ TEST_F(MainWindowTest, ADriveNotReadyBeepsWarnsAndKeepsTheFolderListWhoseFocusRe
 }
 
 // The open folder removed before a command: the command reports it, makes nothing, and the list
-// moves to the nearest folder above it that is there.
-TEST_F(MainWindowTest, AnOpenFolderRemovedBeforeACommandIsReportedAndTheListMovesUp)
+// moves to the nearest folder above it that is there. The game folder removed before the start:
+// reported with its path, and the list opens the folder above it. Not even the drive's roots
+// can be read (every reading of the start fails): no folder is open, and a back-up reports that
+// rather than make its folder at the root of the current drive; the list then opens the
+// system's drive.
+TEST_F(MainWindowTest, AnOpenFolderRemovedBeforeACommandOrAtStartIsReportedAndTheListMovesUp)
 {
     const struct { int tab, button; } commands[] = {{0, IDC_COMMAND1}, {1, IDC_COMMAND2}, {2, IDC_COMMAND3}};
     SelectTab(0);
@@ -204,17 +213,10 @@ TEST_F(MainWindowTest, AnOpenFolderRemovedBeforeACommandIsReportedAndTheListMove
     EXPECT_EQ(ListFolder(game.Path()), (Names{L"archive", L"backups", L"save00", L"save07"}));
     EXPECT_EQ(MemoForm().Window(), nullptr);
     EXPECT_EQ(WindowText(C(IDC_TEXT2)), L"");
-}
-
-// The game folder removed before the start: reported with its path, and the list opens the
-// folder above it. Not even the drive's roots can be read (every reading of the start fails):
-// no folder is open, and a back-up reports that rather than make its folder at the root of the
-// current drive; the list then opens the system's drive.
-TEST_F(MainWindowTest, AGameFolderGoneAtStartOrNoFolderReadableIsReportedAndMakesNothing)
-{
     DestroyWindow(window);
     CreateDirectoryW((game / L"gone").c_str(), nullptr), SetCurrentDirectoryW((game / L"gone").c_str());
     ASSERT_TRUE(RunUnix(L"rmdir \"$0\"", {UnixPath(game / L"gone")}));
+    recorder.messages.clear();
     Start();
     EXPECT_THAT(recorder.messages, ElementsAre(Report(L"'76'", L"\n" + game / L"gone" + L"\r\n")));
     EXPECT_EQ(Dir1().Path(), game.Path());
