@@ -83,7 +83,8 @@ TEST_F(CommandTest, ABackUpNeverTakesANameTakenMeanwhileAndCommandsOnAFolderThat
     goneGame.GameFolder = game / L"gone";  // since the start: no empty back-up that looks like any other
     const std::pair<std::function<void()>, std::wstring> commands[] = {{[&] { BackUp(fields, L"", L"nadeshiro no folder"); }, L""},
         {[&] { Restore(fields, L""); }, L""}, {[&] { ShowMemo(L"", shown); }, L""}, {[&] { BackUp(fields, gone, L"x"); }, gone},
-        {[&] { Restore(fields, gone); }, gone}, {[&] { ShowMemo(gone, shown); }, gone}, {[&] { BackUp(goneGame, backups.Path(), L"x"); }, game / L"gone"}};
+        {[&] { Restore(fields, gone); }, gone}, {[&] { ShowMemo(gone, shown); }, gone},
+        {[&] { BackUp(goneGame, backups.Path(), L"x"); }, game / L"gone"}};
     for (const auto& command : commands) {
         SCOPED_TRACE(&command - commands);
         EXPECT_FALSE(Run(command.first));

@@ -205,11 +205,8 @@ TEST_F(FaultTest, AFileHeldUpForAMomentIsTriedAgain)
         EXPECT_GE(paused, c.paused == All ? 1500u : c.paused == Some ? 1u : 0u);
         EXPECT_LE(paused, c.paused == None ? 0u : c.paused == Some ? 1499u : 2000u);
         EXPECT_EQ(commands[c.command].left(), c.left);
-        if (c.reported != nullptr) {
-            EXPECT_THAT(recorder.messages, ElementsAre(Report(c.reported)));
-        } else {
-            EXPECT_THAT(recorder.messages, IsEmpty());
-        }
+        using Messages = ::testing::Matcher<const std::vector<Recorded>&>;
+        EXPECT_THAT(recorder.messages, c.reported ? Messages(ElementsAre(Report(c.reported))) : Messages(IsEmpty()));
     }
 }
 
