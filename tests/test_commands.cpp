@@ -7,22 +7,20 @@
 #include "saves/commands.h"
 #include "tests/test_support.h"
 
-struct CommandTest : ::testing::Test {
-    TestFolder game, backups;
-    MainFields fields;
-    Recorder recorder;
-    void SetUp() override
-    {
-        fields.GameFolder = game.Path();
-        for (const wchar_t* name : {L"save00", L"save12", L"one.exe"}) WriteBytes(game / name, SlotContent(name));
-    }
-    bool Run(const std::function<void()>& command) { return recorder.messages.clear(), RunHandler(command); }
-};
-
 // A typed name is one folder's name in the open folder: the back-up is made there, or refused
 // before anything is made, as no folder's name or as taken (the empty name: the open folder).
-TEST_F(CommandTest, ABackUpNameIsOneFolderInTheOpenFolder)
+// The name is given once the slots are copied, never over what took it meanwhile: a folder with a
+// file in it, an empty folder, a file; the back-up then says the name is taken. No open folder, or
+// one that is gone, or a game folder gone since the start: each command reports it (76, with the
+// path) and makes nothing, not at the root of the current drive either.
+TEST(CommandTest, ABackUpNameIsOneFolderNotTakenAndCommandsOnAFolderThatIsGoneMakeNothing)
 {
+    TestFolder game, backups;
+    MainFields fields;
+    fields.GameFolder = game.Path();
+    for (const wchar_t* name : {L"save00", L"save12", L"one.exe"}) WriteBytes(game / name, SlotContent(name));
+    Recorder recorder;
+    auto run = [&](const std::function<void()>& command) { return recorder.messages.clear(), RunHandler(command); };
     const std::wstring open = backups / L"sets";  // ".." is backups
     CreateDirectoryW(open.c_str(), nullptr);
     CreateDirectoryW((open + L"\\2026").c_str(), nullptr);
@@ -42,7 +40,7 @@ TEST_F(CommandTest, ABackUpNameIsOneFolderInTheOpenFolder)
     for (const auto& [message, names] : cases) {
         for (const auto& name : names) {
             SCOPED_TRACE(Utf8(name));
-            ASSERT_TRUE(Run([&] { EXPECT_EQ(BackUp(fields, open, name), message.empty()); }));
+            ASSERT_TRUE(run([&] { EXPECT_EQ(BackUp(fields, open, name), message.empty()); }));
             if (!message.empty()) {
                 EXPECT_THAT(recorder.messages, ElementsAre(Message(message, 0)));  // an OK button alone
                 continue;
@@ -54,15 +52,6 @@ TEST_F(CommandTest, ABackUpNameIsOneFolderInTheOpenFolder)
     std::sort(backUps.begin(), backUps.end());
     EXPECT_EQ(ListFolder(open), backUps);
     EXPECT_EQ(ListFolder(open + L"\\2026"), Names{});
-    EXPECT_EQ(ListFolder(backups.Path()), Names{L"sets"});
-}
-
-// The name is given once the slots are copied, never over what took it meanwhile: a folder with a
-// file in it, an empty folder, a file; the back-up then says the name is taken. No open folder, or
-// one that is gone, or a game folder gone since the start: each command reports it (76, with the
-// path) and makes nothing, not at the root of the current drive either.
-TEST_F(CommandTest, ABackUpNeverTakesANameTakenMeanwhileAndCommandsOnAFolderThatIsGoneMakeNothing)
-{
     const struct { const wchar_t* name; bool folder, file; } takers[] = {{L"folder", true, true}, {L"empty", true, false}, {L"file", false, true}};
     for (const auto& taker : takers) {
         const std::wstring path = backups / taker.name;
@@ -74,7 +63,7 @@ TEST_F(CommandTest, ABackUpNeverTakesANameTakenMeanwhileAndCommandsOnAFolderThat
         EXPECT_EQ(folder.Commit(), DWORD(ERROR_ALREADY_EXISTS)) << Utf8(path);
     }
     platform::sys::ArmFault({3, ERROR_ALREADY_EXISTS, false, 1, true});  // the rename after save00 and save12: taken by now
-    EXPECT_TRUE(Run([&] { EXPECT_FALSE(BackUp(fields, backups.Path(), L"late")); }));
+    EXPECT_TRUE(run([&] { EXPECT_FALSE(BackUp(fields, backups.Path(), L"late")); }));
     platform::sys::ArmFault({});
     EXPECT_THAT(recorder.messages, ElementsAre(Message(L"同じフォルダ名があるの、違う名前にしてね", 0)));
     const std::wstring notFound = L"'76':\r\n\r\nパスが見つかりません。\r\n\r\n", gone = backups / L"gone";
@@ -87,11 +76,11 @@ TEST_F(CommandTest, ABackUpNeverTakesANameTakenMeanwhileAndCommandsOnAFolderThat
         {[&] { BackUp(goneGame, backups.Path(), L"x"); }, game / L"gone"}};
     for (const auto& command : commands) {
         SCOPED_TRACE(&command - commands);
-        EXPECT_FALSE(Run(command.first));
+        EXPECT_FALSE(run(command.first));
         EXPECT_THAT(recorder.messages, ElementsAre(Report(notFound + command.second)));
     }
     EXPECT_EQ(GetFileAttributesW(L"\\nadeshiro no folder"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(ListFolder(backups.Path()), (Names{L"empty", L"file", L"folder"}));  // the temporary folders gone
+    EXPECT_EQ(ListFolder(backups.Path()), (Names{L"empty", L"file", L"folder", L"sets"}));  // the temporary folders gone
     EXPECT_EQ(ListFolder(backups / L"empty"), Names{});
     EXPECT_EQ(ListFolder(backups / L"folder"), Names{L"theirs"});
     EXPECT_EQ(ReadBytes(backups / L"file"), "theirs");
