@@ -1,43 +1,40 @@
 #include "memo/memo_file.h"
 #include "tests/test_support.h"
 
-// Written quoted in code page 932 with CR LF; a read-only memo is refused and kept as it was.
-TEST(Memo, RecordsAreQuotedCp932WithCrLf)
-{
-    TestFolder folder;
-    Recorder recorder;
-    const std::pair<const wchar_t*, std::string> cases[] = {{L"", "\x22\x22\x0D\x0A"}, {L"abc\r\ndef", "\"abc\r\ndef\"\r\n"},
-        {L"彼女は\"永遠\"と言った", "\"\x94\xde\x8f\x97\x82\xcd\"\x89\x69\x89\x93\"\x82\xc6\x8c\xbe\x82\xc1\x82\xbd\"\r\n"}, {L"ｱｲｳ", "\"\xb1\xb2\xb3\"\r\n"}};
-    for (const auto& [text, bytes] : cases) {
-        WriteMemo(folder.Path(), text);
-        EXPECT_EQ(ReadBytes(folder / L"omoide.txt"), bytes) << Utf8(text);
-    }
-    SetFileAttributesW((folder / L"omoide.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(RunHandler([&] { WriteMemo(folder.Path(), L"lost"); }));
-    EXPECT_THAT(recorder.messages, ElementsAre(Report(L"実行時エラー '75'")));
-    EXPECT_EQ(ReadBytes(folder / L"omoide.txt"), "\"\xb1\xb2\xb3\"\r\n");
-}
-
-// Lines are appended to the text shown with CR LF (lone CR and LF end lines, a last line
-// without an end shows), NUL as U+2400, code page 932 bytes as the Japanese text they hold
-// whatever the system's code page; a memo held by another program is reported as 72.
-TEST(Memo, ViewAppendsEachLineWithCrLf)
+// Lines are appended to the text shown with CR LF (lone CR and LF end lines, a last line without
+// an end shows), NUL as U+2400, code page 932 bytes as the Japanese text they hold whatever the
+// system's code page. A memo another program holds is reported by its path, as 72 where it is
+// shown and as 70 where it is written, and kept. A memo is written quoted in code page 932 with
+// CR LF (a read-only one is refused and kept: the fault test's).
+TEST(Memo, ViewAppendsEachLineWithCrLfAndRecordsAreQuotedCp932)
 {
     TestFolder folder;
     Recorder recorder;
     const std::wstring memo = folder / L"omoide.txt";
-    const std::pair<std::string, std::wstring> cases[] = {{"<none>", L""}, {"", L""}, {"one\rtwo\nthree\r\n\r\nlast", L"one\r\ntwo\r\nthree\r\n\r\nlast\r\n"},
+    const std::pair<std::string, std::wstring> shown[] = {{"<none>", L""}, {"", L""},
+        {"one\rtwo\nthree\r\n\r\nlast", L"one\r\ntwo\r\nthree\r\n\r\nlast\r\n"},
         {std::string("\"a\0b\r\n\0\0\"\r\n", 11), L"\"a\x2400" L"b\r\n\x2400\x2400\"\r\n"},
-        {"\"\x8e\x76\x82\xa2\x8f\x6f\"\r\n\xb1\xb2\r\n", L"\"思い出\"\r\nｱｲ\r\n"}, {"<held>", L""}};
-    for (const auto& [bytes, want] : cases) {
-        if (bytes[0] != '<') WriteBytes(memo, bytes);
-        HANDLE held = bytes == "<held>" ? CreateFileW(memo.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr) : nullptr;
-        std::wstring shown = L"typed\r\n";
+        {"\"\x8e\x76\x82\xa2\x8f\x6f\"\r\n\xb1\xb2\r\n", L"\"思い出\"\r\nｱｲ\r\n"}};
+    for (const auto& [bytes, want] : shown) {
+        if (bytes != "<none>") WriteBytes(memo, bytes);
+        std::wstring text = L"typed\r\n";
         SCOPED_TRACE(bytes);
-        EXPECT_EQ(RunHandler([&] { ShowMemo(folder.Path(), shown); }), held == nullptr);
-        EXPECT_EQ(shown, L"typed\r\n" + want);
-        if (held) CloseHandle(held);
+        EXPECT_TRUE(RunHandler([&] { ShowMemo(folder.Path(), text); }));
+        EXPECT_EQ(text, L"typed\r\n" + want);
     }
-    EXPECT_EQ(Module1::WorkPath, memo);
-    EXPECT_THAT(recorder.messages, ElementsAre(Report(L"'72':\r\n\r\n読み込みできません。ほかのプログラムが使っています。\r\n\r\n" + memo)));
+    HANDLE held = CreateFileW(memo.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::wstring text;
+    EXPECT_FALSE(RunHandler([&] { ShowMemo(folder.Path(), text); }));
+    EXPECT_FALSE(RunHandler([&] { WriteMemo(folder.Path(), L"lost"); }));
+    CloseHandle(held);
+    EXPECT_EQ(text, L"");
+    EXPECT_THAT(recorder.messages, ElementsAre(Report(L"'72':\r\n\r\n読み込みできません。ほかのプログラムが使っています。\r\n\r\n" + memo),
+                                               Report(L"'70'", L"\r\n" + memo)));
+    EXPECT_EQ(ReadBytes(memo), "\"\x8e\x76\x82\xa2\x8f\x6f\"\r\n\xb1\xb2\r\n");
+    const std::pair<const wchar_t*, std::string> written[] = {{L"", "\x22\x22\x0D\x0A"}, {L"abc\r\ndef", "\"abc\r\ndef\"\r\n"},
+        {L"彼女は\"永遠\"と言った", "\"\x94\xde\x8f\x97\x82\xcd\"\x89\x69\x89\x93\"\x82\xc6\x8c\xbe\x82\xc1\x82\xbd\"\r\n"}};
+    for (const auto& [text, bytes] : written) {
+        WriteMemo(folder.Path(), text);
+        EXPECT_EQ(ReadBytes(memo), bytes) << Utf8(text);
+    }
 }
