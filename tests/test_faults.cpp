@@ -35,7 +35,7 @@ struct FaultTest : ::testing::Test {
         for (const auto& path : paths) named.push_back(HasSubstr(L"\n" + path));
         int points = 0, torn = 0, leftBehind = 0;
         // Reported by number (read: where a file is read); torn: a write that writes half and fails.
-        const struct { DWORD error; bool torn; const wchar_t *number, *read; } kinds[] = {{ERROR_DISK_FULL, false, L"'61'"},
+        const struct { DWORD error; bool torn; const wchar_t *number, *read = nullptr; } kinds[] = {{ERROR_DISK_FULL, false, L"'61'"},
             {ERROR_ACCESS_DENIED, false, L"'75'"}, {ERROR_SHARING_VIOLATION, false, L"'70'", L"'72'"}, {ERROR_NOT_READY, false, L"'71'"},
             {ERROR_DISK_FULL, true, L"'61'"}};
         for (int call = 1;; ++call) {
