@@ -25,25 +25,26 @@ static std::vector<std::string> Read(const std::wstring& folder, std::initialize
 // A value of the test prefix's registry (its 64-bit view, as the tool reads it) set for as
 // long as the object lives, then put back as it was; type REG_NONE removes it for that time.
 struct RegistryValue {
-    HKEY key = nullptr;
-    std::wstring name;
-    DWORD oldType = 0;
-    std::optional<std::string> old;
     RegistryValue(HKEY root, const wchar_t* path, std::wstring valueName, DWORD type, const std::string& bytes) : name(std::move(valueName))
     {
         EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr), ERROR_SUCCESS);
-        DWORD size = 0;
-        if (RegQueryValueExW(key, name.c_str(), nullptr, &oldType, nullptr, &size) == ERROR_SUCCESS)
-            old.emplace(size, '\0'), RegQueryValueExW(key, name.c_str(), nullptr, &oldType, reinterpret_cast<BYTE*>(old->data()), &size);
-        if (type == REG_NONE) RegDeleteValueW(key, name.c_str());
-        else EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
+        if (RegQueryValueExW(key, name.c_str(), nullptr, &oldType, reinterpret_cast<BYTE*>(old.data()), &oldSize) != ERROR_SUCCESS) oldType = REG_NONE;
+        Set(type, bytes);
     }
     ~RegistryValue()
     {
-        if (old) RegSetValueExW(key, name.c_str(), 0, oldType, reinterpret_cast<const BYTE*>(old->data()), static_cast<DWORD>(old->size()));
-        else RegDeleteValueW(key, name.c_str());
+        Set(oldType, old.substr(0, oldSize));
         RegCloseKey(key);
     }
+    void Set(DWORD type, const std::string& bytes)
+    {
+        if (type == REG_NONE) RegDeleteValueW(key, name.c_str());
+        else EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
+    }
+    HKEY key = nullptr;
+    std::wstring name;
+    DWORD oldType = REG_NONE, oldSize = 1024;
+    std::string old = std::string(1024, '\0');  // UAC's switch, or a program's few compatibility flags
 };
 
 static std::string Bytes(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), sizeof number); }
@@ -82,7 +83,8 @@ TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
         for (const wchar_t* slot : {L"save01", L"save02"}) WriteBytes(store + L"\\" + slot, "store" + Utf8(slot + 4));
         WriteBytes(backup / L"save01", "backup01");
         Recorder recorder;
-        MainFields fields; fields.GameFolder = game.Path();
+        MainFields fields;
+        fields.GameFolder = game.Path();
         EXPECT_TRUE(RunHandler([&] { BackUp(fields, backups.Path(), L"taken"); }));
         EXPECT_THAT(Read(backups / L"taken", {L"save00", L"save01", L"save02"}),
                     c.redirected ? ElementsAre("game00", "store01", "store02") : ElementsAre("game00", "game01", "<missing>"));
@@ -95,44 +97,39 @@ TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
 }
 
 // scripts/test.sh links a read-only file system's folder here: the game folder no one can write
-// (nothing can be written into it, so what it holds is not checked).
-struct ReadOnlyGameFolder : ::testing::Test {
-    void SetUp() override
-    {
-        if (!FolderExists(game)) GTEST_SKIP() << "no read-only game folder: run the tests through scripts/test.sh as root";
-        RemoveStore();
-        WriteBytes(backup / L"save04", "backup04");
-        fields.GameFolder = game;
-    }
-    void TearDown() override { RemoveStore(); }
-    void RemoveStore()
-    {
-        RemoveTree(store);
-        for (std::wstring parent = store; parent.size() > 3; RemoveDirectoryW(parent.c_str())) parent.resize(parent.find_last_of(L'\\'));
-    }
+// (nothing can be written into it, so what it holds is not checked). With UAC on (Wine keeps it
+// off) a restore makes the virtual store and writes there; for a game run as administrator,
+// which reads only its folder, it is refused with the number, the folder and the reason, before
+// anything is written anywhere.
+TEST(ReadOnlyGameFolder, ARestoreWritesIntoTheStoreOrIsRefusedWithTheReasonForAGameRunAsAdministrator)
+{
     const std::wstring game = SystemFolder(CSIDL_PROGRAM_FILESX86) + L"\\nadeshiro read-only game";
     const std::wstring store = SystemFolder(CSIDL_LOCAL_APPDATA) + L"\\VirtualStore" + game.substr(2);
+    if (!FolderExists(game)) GTEST_SKIP() << "no read-only game folder: run the tests through scripts/test.sh as root";
+    auto removeStore = [&] {
+        RemoveTree(store);
+        for (std::wstring parent = store; parent.size() > 3; RemoveDirectoryW(parent.c_str())) parent.resize(parent.find_last_of(L'\\'));
+    };
     TestFolder backup;
-    RegistryValue uac{HKEY_LOCAL_MACHINE, kPolicies, L"EnableLUA", REG_DWORD, Bytes(1)};  // Wine keeps UAC off: turned on
-    Recorder recorder;
+    WriteBytes(backup / L"save04", "backup04");
+    RegistryValue uac{HKEY_LOCAL_MACHINE, kPolicies, L"EnableLUA", REG_DWORD, Bytes(1)};
     MainFields fields;
-};
-
-TEST_F(ReadOnlyGameFolder, RestoreMakesTheVirtualStoreAndWritesThere)
-{
-    ASSERT_TRUE(RunHandler([&] { Restore(fields, backup.Path()); }));
-    EXPECT_THAT(ListFolder(store), ElementsAre(L"save04"));
-    EXPECT_EQ(ReadBytes(store + L"\\save04"), "backup04");
-    EXPECT_THAT(recorder.messages, IsEmpty());
-}
-
-// The game run as administrator reads only its folder, which the tool cannot write: said so
-// with the number and the folder, before anything is written anywhere.
-TEST_F(ReadOnlyGameFolder, ARestoreForAGameRunAsAdministratorIsRefusedWithTheReason)
-{
-    RegistryValue layer(HKEY_CURRENT_USER, kLayers, game + L"\\one.exe", REG_SZ, Bytes(L"~ RUNASADMIN"));
-    EXPECT_FALSE(RunHandler([&] { Restore(fields, backup.Path()); }));
-    EXPECT_THAT(recorder.messages, ElementsAre(Report(L"実行時エラー '", L"\r\n\r\n" + game + L"\r\n\r\n", platform::kGameRunsAsAdministratorNote)));
-    EXPECT_FALSE(FolderExists(store));
-    EXPECT_THAT(ListFolder(backup.Path()), ElementsAre(L"save04"));
+    fields.GameFolder = game;
+    const struct { const wchar_t* layers; ::testing::Matcher<const std::vector<Recorded>&> messages; bool storeMade; Names stored; } cases[] = {
+        {L"~ RUNASADMIN", ElementsAre(Report(L"実行時エラー '", L"\r\n\r\n" + game + L"\r\n\r\n", platform::kGameRunsAsAdministratorNote)), false, {}},
+        {nullptr, IsEmpty(), true, {L"save04"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.layers != nullptr ? "run as administrator" : "UAC on");
+        removeStore();
+        std::optional<RegistryValue> layer;
+        if (c.layers != nullptr) layer.emplace(HKEY_CURRENT_USER, kLayers, game + L"\\one.exe", REG_SZ, Bytes(c.layers));
+        Recorder recorder;
+        EXPECT_EQ(RunHandler([&] { Restore(fields, backup.Path()); }), c.storeMade);
+        EXPECT_THAT(recorder.messages, c.messages);
+        EXPECT_EQ(FolderExists(store), c.storeMade);
+        EXPECT_EQ(ListFolder(store), c.stored);
+        EXPECT_EQ(ReadBytes(store + L"\\save04"), c.storeMade ? "backup04" : "<missing>");
+        EXPECT_THAT(ListFolder(backup.Path()), ElementsAre(L"save04"));
+    }
+    removeStore();
 }
