@@ -27,8 +27,10 @@ static std::vector<std::string> Read(const std::wstring& folder, std::initialize
 struct RegistryValue {
     RegistryValue(HKEY root, const wchar_t* path, std::wstring valueName, DWORD type, const std::string& bytes) : name(std::move(valueName))
     {
-        EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr), ERROR_SUCCESS);
-        if (RegQueryValueExW(key, name.c_str(), nullptr, &oldType, reinterpret_cast<BYTE*>(old.data()), &oldSize) != ERROR_SUCCESS) oldType = REG_NONE;
+        const REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY;
+        EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, &key, nullptr), ERROR_SUCCESS);
+        auto* buffer = reinterpret_cast<BYTE*>(old.data());
+        if (RegQueryValueExW(key, name.c_str(), nullptr, &oldType, buffer, &oldSize) != ERROR_SUCCESS) oldType = REG_NONE;
         Set(type, bytes);
     }
     ~RegistryValue()
@@ -38,8 +40,9 @@ struct RegistryValue {
     }
     void Set(DWORD type, const std::string& bytes)
     {
+        const auto* data = reinterpret_cast<const BYTE*>(bytes.data());
         if (type == REG_NONE) RegDeleteValueW(key, name.c_str());
-        else EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
+        else EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, data, static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
     }
     HKEY key = nullptr;
     std::wstring name;
@@ -48,8 +51,12 @@ struct RegistryValue {
 };
 
 static std::string Bytes(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), sizeof number); }
-static std::string Bytes(const std::wstring& text) { return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t)); }
+static std::string Bytes(const std::wstring& text)
+{
+    return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));  // with its end
+}
 
+using Messages = ::testing::Matcher<const std::vector<Recorded>&>;
 const wchar_t kPolicies[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 const wchar_t kLayers[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 
@@ -60,7 +67,13 @@ const wchar_t kLayers[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\App
 TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
 {
     const std::wstring programFiles = SystemFolder(CSIDL_PROGRAM_FILESX86);
-    const struct Case { const char* name; std::optional<DWORD> uac; HKEY layerRoot; const wchar_t* layers; bool upperCasePath, redirected, outside = false; } cases[] = {
+    const struct Case {
+        const char* name;
+        std::optional<DWORD> uac;
+        HKEY layerRoot;
+        const wchar_t* layers;
+        bool upperCasePath, redirected, outside = false;
+    } cases[] = {
         {"UAC on", 1, nullptr, nullptr, false, true},
         {"UAC never set", std::nullopt, nullptr, nullptr, false, true},  // Windows counts it as on
         {"UAC off", 0, nullptr, nullptr, false, false},
@@ -70,8 +83,9 @@ TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
         {"a folder beside the program files", 1, nullptr, nullptr, false, false, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TestFolder game{c.outside ? programFiles.substr(0, 3) : programFiles, c.outside ? programFiles.substr(3) + L" nadeshiro " : L"nadeshiro game "},
-            backups, backup;
+        TestFolder game{c.outside ? programFiles.substr(0, 3) : programFiles,
+                        c.outside ? programFiles.substr(3) + L" nadeshiro " : L"nadeshiro game "};
+        TestFolder backups, backup;
         const std::wstring store = SystemFolder(CSIDL_LOCAL_APPDATA) + L"\\VirtualStore" + game.Path().substr(2);
         SHCreateDirectoryExW(nullptr, store.c_str(), nullptr);
         std::wstring program = game / L"one.exe";
@@ -108,6 +122,7 @@ TEST(ReadOnlyGameFolder, ARestoreWritesIntoTheStoreOrIsRefusedWithTheReasonForAG
     if (!FolderExists(game)) GTEST_SKIP() << "no read-only game folder: run the tests through scripts/test.sh as root";
     auto removeStore = [&] {
         RemoveTree(store);
+        // and the parents made for it, as a player's first restore finds none
         for (std::wstring parent = store; parent.size() > 3; RemoveDirectoryW(parent.c_str())) parent.resize(parent.find_last_of(L'\\'));
     };
     TestFolder backup;
@@ -115,7 +130,7 @@ TEST(ReadOnlyGameFolder, ARestoreWritesIntoTheStoreOrIsRefusedWithTheReasonForAG
     RegistryValue uac{HKEY_LOCAL_MACHINE, kPolicies, L"EnableLUA", REG_DWORD, Bytes(1)};
     MainFields fields;
     fields.GameFolder = game;
-    const struct { const wchar_t* layers; ::testing::Matcher<const std::vector<Recorded>&> messages; bool storeMade; Names stored; } cases[] = {
+    const struct { const wchar_t* layers; Messages messages; bool storeMade; Names stored; } cases[] = {
         {L"~ RUNASADMIN", ElementsAre(Report(L"実行時エラー '", L"\r\n\r\n" + game + L"\r\n\r\n", platform::kGameRunsAsAdministratorNote)), false, {}},
         {nullptr, IsEmpty(), true, {L"save04"}}};
     for (const auto& c : cases) {

@@ -5,9 +5,8 @@
 #include "app/system_calls.h"
 #include "launch/launch.h"
 #include "tests/test_support.h"
-#include "tests/window_test_support.h"
 
-using ::testing::Matcher;
+using Messages = ::testing::Matcher<const std::vector<Recorded>&>;
 
 // A folder with spaces and Japanese in its path, and a drive's root, which gives the game's
 // path a doubled separator: the game starts whole in its own folder and the tool ends. A missing
@@ -15,9 +14,8 @@ using ::testing::Matcher;
 // Wine never asks: given here through the system call seam), are reported and nothing starts.
 TEST(LaunchTest, TheGameStartsWholeInItsOwnFolderOrIsReportedAndTheToolStays)
 {
-    TestFolder elsewhere{L"", L"not the game folder "}, spaced{L"", L"ゲーム と space "}, missing{L"", L"game without one.exe "};
-    CurrentFolder notInTheGameFolder{elsewhere.Path()};  // the game still starts in its own folder
-    const std::wstring report = elsewhere / L"report.txt";
+    TestFolder spaced{L"", L"ゲーム と space "}, missing{L"", L"game without one.exe "};
+    const std::wstring report = OwnFolder() + L"\\report.txt";  // in this program's current folder, not the game's
     SetEnvironmentVariableW(L"NADESHIRO_STANDIN_REPORT", report.c_str());
     // What the stand-in got (written whole: two lines): its arguments as Windows splits its
     // command line, then its current folder; nothing when it wrote nothing.
@@ -38,16 +36,18 @@ TEST(LaunchTest, TheGameStartsWholeInItsOwnFolderOrIsReportedAndTheToolStays)
         return got;
     };
     const std::wstring rootGame = L"R:\\one.exe", spacedGame = spaced / L"one.exe";
-    const struct { const char* name; std::wstring folder, game; DWORD fault; Matcher<const std::vector<Recorded>&> messages; Names started; } cases[] = {
+    const struct { const char* name; std::wstring folder, game; DWORD fault; Messages messages; Names started; } cases[] = {
         {"spaces and Japanese", spaced.Path(), spacedGame, 0, IsEmpty(), {spacedGame, spaced.Path()}},
         {"a drive's root", L"R:\\", rootGame, 0, IsEmpty(), {rootGame, L"R:\\"}},
-        {"missing", missing.Path(), L"", 0, ElementsAre(Report(L"実行時エラー '53'", L"\r\n\r\n" + missing / L"one.exe" + L"\r\n\r\n", L"(2)")), {}},
+        {"missing", missing.Path(), L"", 0,
+         ElementsAre(Report(L"実行時エラー '53'", L"\r\n\r\n" + missing / L"one.exe" + L"\r\n\r\n", L"(2)")), {}},
         {"elevation declined", spaced.Path(), spacedGame, ERROR_CANCELLED,
          ElementsAre(Report(L"実行時エラー '75'", L"\r\n\r\n" + spacedGame + L"\r\n\r\n", L"(1223)")), {}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (!c.game.empty()) {  // the game is there (declined elevation: Windows' answer stops it)
-            ASSERT_TRUE(CopyFileW(EnvironmentPath(L"NADESHIRO_STANDIN").c_str(), c.game.c_str(), FALSE)) << "NADESHIRO_STANDIN names the stand-in";
+            ASSERT_TRUE(CopyFileW(EnvironmentPath(L"NADESHIRO_STANDIN").c_str(), c.game.c_str(), FALSE))
+                << "NADESHIRO_STANDIN names the stand-in";
         }
         DeleteFileW(report.c_str());
         Recorder recorder;
@@ -59,5 +59,4 @@ TEST(LaunchTest, TheGameStartsWholeInItsOwnFolderOrIsReportedAndTheToolStays)
         EXPECT_EQ(started(c.started.empty() ? 0 : 20000), c.started);
         WaitFor([&] { return c.game.empty() || DeleteFileW(c.game.c_str()) != FALSE; });  // until the game has ended
     }
-    SetEnvironmentVariableW(L"NADESHIRO_STANDIN_REPORT", nullptr);
 }

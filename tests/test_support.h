@@ -67,20 +67,18 @@ inline const std::wstring& OwnFolder()
 }
 
 // A fresh folder under root (the program's own folder when empty), removed with its content.
-class TestFolder {
-public:
+struct TestFolder {
     explicit TestFolder(const std::wstring& root = std::wstring(), const std::wstring& prefix = L"nadeshiro test ")
     {
+        const std::wstring& base = root.empty() ? OwnFolder() : root;
         static unsigned counter = 0;
-        do path_ = (root.empty() ? OwnFolder() : root) + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+        do path_ = base + L"\\" + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
         while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
     }
     ~TestFolder() { RemoveTree(path_); }
     TestFolder(const TestFolder&) = delete;
     const std::wstring& Path() const { return path_; }
     std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
     std::wstring path_;
 };
 
@@ -126,8 +124,8 @@ inline PROCESS_INFORMATION StartProcess(const std::wstring& program, std::wstrin
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    EXPECT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
-                               &startup, &process))
+    const wchar_t* in = folder.empty() ? nullptr : folder.c_str();
+    EXPECT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, in, &startup, &process))
         << Utf8(program) << ": " << GetLastError();
     return process;
 }
@@ -146,7 +144,8 @@ inline bool WaitFor(const std::function<bool()>& done, DWORD milliseconds = 1000
 inline std::wstring UnixPath(const std::wstring& path)
 {
     using ToUnix = char*(CDECL*)(const wchar_t*);
-    static auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    static auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     char* unix = toUnix != nullptr ? toUnix(path.c_str()) : nullptr;
     if (unix == nullptr) return std::wstring();
     std::wstring wide(strlen(unix), L'\0');
@@ -185,7 +184,8 @@ template <typename Prompt>
 auto Message(Prompt prompt, int style, const std::wstring& title = L"あのね")
 {
     using ::testing::Field;
-    return ::testing::AllOf(Field("prompt", &Recorded::prompt, prompt), Field("style", &Recorded::style, style), Field("title", &Recorded::title, title));
+    return ::testing::AllOf(Field("prompt", &Recorded::prompt, prompt), Field("style", &Recorded::style, style),
+                            Field("title", &Recorded::title, title));
 }
 // An error report (the stop sign, the tool's name as title) holding every part given (L"'61'", a path).
 template <typename... Parts>
