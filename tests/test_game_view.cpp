@@ -22,39 +22,34 @@ static std::vector<std::string> Read(const std::wstring& folder, std::initialize
     return read;
 }
 
-// A value of the test prefix's registry (its 64-bit view, as the tool reads it) set for as
-// long as the object lives, then put back as it was; type REG_NONE removes it for that time.
+// A value of the test prefix's registry (its 64-bit view, as the tool reads it), size bytes at
+// data, set for as long as the object lives, then put back as it was; type REG_NONE removes it
+// for that time.
 struct RegistryValue {
-    RegistryValue(HKEY root, const wchar_t* path, std::wstring valueName, DWORD type, const std::string& bytes) : name(std::move(valueName))
+    RegistryValue(HKEY root, const wchar_t* path, std::wstring named, DWORD type, const void* data, size_t size) : name(std::move(named))
     {
         const REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY;
         EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, &key, nullptr), ERROR_SUCCESS);
-        auto* buffer = reinterpret_cast<BYTE*>(old.data());
-        if (RegQueryValueExW(key, name.c_str(), nullptr, &oldType, buffer, &oldSize) != ERROR_SUCCESS) oldType = REG_NONE;
-        Set(type, bytes);
+        if (RegQueryValueExW(key, name.c_str(), nullptr, &oldType, old, &oldSize) != ERROR_SUCCESS) oldType = REG_NONE;
+        Set(type, data, size);
     }
     ~RegistryValue()
     {
-        Set(oldType, old.substr(0, oldSize));
+        Set(oldType, old, oldSize);
         RegCloseKey(key);
     }
-    void Set(DWORD type, const std::string& bytes)
+    void Set(DWORD type, const void* data, size_t size)
     {
-        const auto* data = reinterpret_cast<const BYTE*>(bytes.data());
         if (type == REG_NONE) RegDeleteValueW(key, name.c_str());
-        else EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, data, static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
+        else EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)), ERROR_SUCCESS);
     }
     HKEY key = nullptr;
     std::wstring name;
-    DWORD oldType = REG_NONE, oldSize = 1024;
-    std::string old = std::string(1024, '\0');  // UAC's switch, or a program's few compatibility flags
+    DWORD oldType = REG_NONE, oldSize = sizeof old;
+    BYTE old[1024];  // UAC's switch, or a program's few compatibility flags
 };
-
-static std::string Bytes(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), sizeof number); }
-static std::string Bytes(const std::wstring& text)
-{
-    return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));  // with its end
-}
+// A text value's size, with its end.
+static size_t SizeOf(const wchar_t* text) { return (wcslen(text) + 1) * sizeof(wchar_t); }
 
 using Messages = ::testing::Matcher<const std::vector<Recorded>&>;
 const wchar_t kPolicies[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
@@ -90,9 +85,10 @@ TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
         SHCreateDirectoryExW(nullptr, store.c_str(), nullptr);
         std::wstring program = game / L"one.exe";
         if (c.upperCasePath) CharUpperW(program.data());
-        RegistryValue uac(HKEY_LOCAL_MACHINE, kPolicies, L"EnableLUA", c.uac ? REG_DWORD : REG_NONE, Bytes(c.uac.value_or(0)));
+        const DWORD on = c.uac.value_or(0);
+        RegistryValue uac(HKEY_LOCAL_MACHINE, kPolicies, L"EnableLUA", c.uac ? REG_DWORD : REG_NONE, &on, sizeof on);
         std::optional<RegistryValue> layer;
-        if (c.layerRoot != nullptr) layer.emplace(c.layerRoot, kLayers, program, REG_SZ, Bytes(c.layers));
+        if (c.layerRoot != nullptr) layer.emplace(c.layerRoot, kLayers, program, REG_SZ, c.layers, SizeOf(c.layers));
         for (const wchar_t* slot : {L"save00", L"save01"}) WriteBytes(game / slot, "game" + Utf8(slot + 4));
         for (const wchar_t* slot : {L"save01", L"save02"}) WriteBytes(store + L"\\" + slot, "store" + Utf8(slot + 4));
         WriteBytes(backup / L"save01", "backup01");
@@ -127,7 +123,8 @@ TEST(ReadOnlyGameFolder, ARestoreWritesIntoTheStoreOrIsRefusedWithTheReasonForAG
     };
     TestFolder backup;
     WriteBytes(backup / L"save04", "backup04");
-    RegistryValue uac{HKEY_LOCAL_MACHINE, kPolicies, L"EnableLUA", REG_DWORD, Bytes(1)};
+    const DWORD on = 1;
+    RegistryValue uac{HKEY_LOCAL_MACHINE, kPolicies, L"EnableLUA", REG_DWORD, &on, sizeof on};
     MainFields fields;
     fields.GameFolder = game;
     const struct { const wchar_t* layers; Messages messages; bool storeMade; Names stored; } cases[] = {
@@ -137,7 +134,7 @@ TEST(ReadOnlyGameFolder, ARestoreWritesIntoTheStoreOrIsRefusedWithTheReasonForAG
         SCOPED_TRACE(c.layers != nullptr ? "run as administrator" : "UAC on");
         removeStore();
         std::optional<RegistryValue> layer;
-        if (c.layers != nullptr) layer.emplace(HKEY_CURRENT_USER, kLayers, game + L"\\one.exe", REG_SZ, Bytes(c.layers));
+        if (c.layers != nullptr) layer.emplace(HKEY_CURRENT_USER, kLayers, game + L"\\one.exe", REG_SZ, c.layers, SizeOf(c.layers));
         Recorder recorder;
         EXPECT_EQ(RunHandler([&] { Restore(fields, backup.Path()); }), c.storeMade);
         EXPECT_THAT(recorder.messages, c.messages);
