@@ -28,8 +28,7 @@ static std::vector<std::string> Read(const std::wstring& folder, std::initialize
 struct RegistryValue {
     RegistryValue(HKEY root, const wchar_t* path, std::wstring named, DWORD type, const void* data, size_t size) : name(std::move(named))
     {
-        const REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY;
-        EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, &key, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr), ERROR_SUCCESS);
         if (RegQueryValueExW(key, name.c_str(), nullptr, &oldType, old, &oldSize) != ERROR_SUCCESS) oldType = REG_NONE;
         Set(type, data, size);
     }
@@ -62,13 +61,8 @@ const wchar_t kLayers[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\App
 TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
 {
     const std::wstring programFiles = SystemFolder(CSIDL_PROGRAM_FILESX86);
-    const struct Case {
-        const char* name;
-        std::optional<DWORD> uac;
-        HKEY layerRoot;
-        const wchar_t* layers;
-        bool upperCasePath, redirected, outside = false;
-    } cases[] = {
+    const struct { const char* name; std::optional<DWORD> uac; HKEY layerRoot; const wchar_t* layers;
+                   bool upperCasePath, redirected, outside = false; } cases[] = {
         {"UAC on", 1, nullptr, nullptr, false, true},
         {"UAC never set", std::nullopt, nullptr, nullptr, false, true},  // Windows counts it as on
         {"UAC off", 0, nullptr, nullptr, false, false},
@@ -76,7 +70,7 @@ TEST(GameView, TheStoreIsTheGamesViewOnlyWhileWindowsRedirectsTheGame)
         {"run as administrator for all users", 1, HKEY_LOCAL_MACHINE, L"WINXPSP3 RUNASADMIN", true, false},
         {"other compatibility settings only", 1, HKEY_CURRENT_USER, L"~ WINXPSP3 HIGHDPIAWARE", false, true},
         {"a folder beside the program files", 1, nullptr, nullptr, false, false, true}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TestFolder game{c.outside ? programFiles.substr(0, 3) : programFiles,
                         c.outside ? programFiles.substr(3) + L" nadeshiro " : L"nadeshiro game "};
