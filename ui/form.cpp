@@ -163,7 +163,8 @@ std::vector<Form::FontObject> Form::SetMetrics(UINT dpi)
 
 // A caption wider than its control (in a face wider than the narrow Japanese interface face the
 // windows were laid out for, on a system without it) is drawn in a smaller size of the window's
-// font, the largest that fits; the layout in twips stays as it is.
+// font, the largest that fits; the layout in twips stays as it is. The control has the window's
+// font when this is called: a smaller one is given only when the caption overreaches.
 void Form::FitCaption(size_t i)
 {
     HWND control = controls_[i];
@@ -174,7 +175,7 @@ void Form::FitCaption(size_t i)
     const LONG height = logFont.lfHeight < 0 ? -logFont.lfHeight : logFont.lfHeight, smallest = height * 7 / 10;
     HFONT font = font_.get();
     for (LONG size = height;; --size) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (size != height) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (size <= smallest || CaptionOverreach(control, kind == ControlKind::Button, dpi_) <= 0) return;
         logFont.lfHeight = logFont.lfHeight < 0 ? -(size - 1) : size - 1;
         font = nullptr;
@@ -240,7 +241,8 @@ void Form::CreateControl(size_t i)
         item.pszText = const_cast<wchar_t*>(desc_.pages[page]);
         SendMessageW(control, TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item));
     }
-    SelectTab(desc_.firstPage);
+    // Fresh tabs carry no pressed state: the current one is only chosen.
+    SendMessageW(control, TCM_SETCURSEL, static_cast<WPARAM>(desc_.firstPage), 0);
     FitCaption(i);
     FindPageArea();
 }
