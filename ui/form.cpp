@@ -241,8 +241,7 @@ void Form::CreateControl(size_t i)
         item.pszText = const_cast<wchar_t*>(desc_.pages[page]);
         SendMessageW(control, TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item));
     }
-    // Fresh tabs carry no pressed state: the current one is only chosen.
-    SendMessageW(control, TCM_SETCURSEL, static_cast<WPARAM>(desc_.firstPage), 0);
+    SelectTab(desc_.firstPage);
     FitCaption(i);
     FindPageArea();
 }
