@@ -8,14 +8,29 @@ using namespace nadeshiro::ui;
 static HWND C(const wchar_t* name) { return MemoForm().Control(name); }
 static void Show(const std::wstring& folder) { ShowMemoWindow(folder); Pump(); }
 
-// The labels of the memo and version windows are blue (the version's last one black), in the
-// colour each window answers its labels with; in high contrast every one of them takes the
-// system's own text colour instead.
-TEST(MemoWindow, LabelsAreBlueUnlessTheSystemIsInHighContrast)
+// The version window: one at a time; moved and closed with its close box, it loads afresh at
+// its fixed place. The labels of the memo and version windows are blue (the version's last one
+// black), in the colour each window answers its labels with; in high contrast every one of them
+// takes the system's own text colour instead.
+TEST(VersionWindow, IsOneWindowAtItsFixedPlaceAndItsLabelsAndTheMemoWindowsAreBlueUnlessInHighContrast)
 {
     ShowMemoWindow(OwnFolder());
     ShowVersionWindow();
+    HWND first = VersionForm().Window();
+    ShowVersionWindow();
+    EXPECT_EQ(VersionForm().Window(), first) << "a second version window";
+    SetWindowPos(first, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageW(first, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(first));
+    ShowVersionWindow();
     Pump();
+    RECT client;
+    GetClientRect(VersionForm().Window(), &client);
+    MapWindowPoints(VersionForm().Window(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const UINT dpi = WindowDpi(VersionForm().Window());
+    const int x = TwipsToPixels(5505, dpi), y = TwipsToPixels(2835, dpi);
+    EXPECT_EQ(client, (RECT{x, y, x + TwipsToPixels(5475, dpi), y + TwipsToPixels(1500, dpi)}));
+    EXPECT_EQ(WindowText(VersionForm().Window()), L"バージョン情報");
     auto colours = [] {
         std::vector<COLORREF> found;
         HDC dc = CreateCompatibleDC(nullptr);

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <ostream>
-#include <string>
 
 #include "ui/form.h"
 
@@ -27,14 +26,5 @@ inline HWND Descendant(HWND window, int id)
         if (HWND found = GetDlgCtrlID(c) == id ? c : Descendant(c, id)) return found;
     return nullptr;
 }
-// Makes the current folder another one for as long as the object lives.
-struct CurrentFolder {
-    explicit CurrentFolder(const std::wstring& folder) : old(MAX_PATH * 2, L'\0')
-    {
-        old.resize(GetCurrentDirectoryW(MAX_PATH * 2, old.data())), SetCurrentDirectoryW(folder.c_str());
-    }
-    ~CurrentFolder() { SetCurrentDirectoryW(old.c_str()); }
-    std::wstring old;
-};
 
 }  // namespace nadeshiro::test
