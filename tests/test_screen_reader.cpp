@@ -67,11 +67,7 @@ std::vector<int> ChildOrder(HWND window)
 // by its place in its interface's table, after IUnknown's three.
 constexpr CLSID kAutomationClass{0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
 constexpr IID kAutomation{0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
-enum Method {
-    ElementFromHandle = 6, CreateTrueCondition = 21,     // IUIAutomation
-    FindAll = 6, CurrentControlType = 21, CurrentName = 23,  // IUIAutomationElement
-    Length = 3, GetElement = 4                               // IUIAutomationElementArray
-};
+enum Method { ElementFromHandle = 6 /* IUIAutomation */, CurrentControlType = 21, CurrentName = 23 /* IUIAutomationElement */ };
 template <typename... Arguments>
 HRESULT Call(IUnknown* object, Method method, Arguments... arguments)
 {
@@ -79,7 +75,7 @@ HRESULT Call(IUnknown* object, Method method, Arguments... arguments)
     return (*reinterpret_cast<Function**>(object))[method](object, arguments...);
 }
 // Control types.
-enum : int { Button = 50000, ComboBox = 50003, Edit = 50004, List = 50008, Tab = 50018, TabItem = 50019, Text = 50020 };
+enum : int { Button = 50000, ComboBox = 50003, Edit = 50004, List = 50008, Tab = 50018, Text = 50020 };
 
 // The tool, started in a game folder of its own, its main window shown and each tab visited
 // with the arrow keys as a user would (a page's controls are there once its tab has been
@@ -167,43 +163,28 @@ TEST_F(ScreenReader, EveryControlSaysWhatItIsInFocusOrderWithItsCaptionUnchanged
 
 // The same names through UI Automation, which Windows' own Narrator and newer screen readers
 // use: each control with the name it has through the standard accessible object and its
-// control type, the tab control a Tab of three TabItems named by their captions. Wine 8 has
-// no UI Automation: there this case is skipped (Wine 9 and later have it).
+// control type (the tabs' names are the accessible object's, checked above). Wine 8 has no UI
+// Automation: there this case is skipped (Wine 9 and later have it).
 TEST_F(ScreenReader, UiAutomationGivesTheSameNamesAndControlTypes)
 {
-    IUnknown *automation = nullptr, *all = nullptr, *tabs = nullptr;
+    IUnknown* automation = nullptr;
     if (FAILED(CoCreateInstance(kAutomationClass, nullptr, CLSCTX_INPROC_SERVER, kAutomation, reinterpret_cast<void**>(&automation))))
         GTEST_SKIP() << "this system has no UI Automation";
-    ASSERT_EQ(Call(automation, CreateTrueCondition, &all), S_OK);
-    auto heard = [](IUnknown* element) {  // its name and control type
-        BSTR name = nullptr;
-        int type = 0;
-        Call(element, CurrentName, &name);
-        Call(element, CurrentControlType, &type);
-        std::pair<std::string, int> got{Utf8(name != nullptr ? std::wstring(name, SysStringLen(name)) : L"<no name>"), type};
-        SysFreeString(name);
-        element->Release();
-        return got;
-    };
     for (const Control& e : kControls) {
         SCOPED_TRACE(Utf8(e.name));
         IUnknown* element = nullptr;
         ASSERT_EQ(Call(automation, ElementFromHandle, Descendant(windows[e.window], e.id), &element), S_OK);
         ASSERT_NE(element, nullptr);
-        if (e.id == IDC_SSTAB1) {
-            EXPECT_EQ(Call(element, FindAll, 2 /* TreeScope_Children */, all, &tabs), S_OK);
-        }
-        EXPECT_EQ(heard(element), std::make_pair(Utf8(e.name), e.type));
+        BSTR name = nullptr;
+        int type = 0;
+        Call(element, CurrentName, &name);
+        Call(element, CurrentControlType, &type);
+        EXPECT_EQ(Utf8(name != nullptr ? std::wstring(name, SysStringLen(name)) : L"<no name>"), Utf8(e.name));
+        EXPECT_EQ(type, e.type);
+        SysFreeString(name);
+        element->Release();
     }
-    std::vector<std::pair<std::string, int>> tabsHeard;
-    for (int i = 0, count = 0; tabs != nullptr && SUCCEEDED(Call(tabs, Length, &count)) && i < count; ++i) {
-        IUnknown* tab = nullptr;
-        ASSERT_EQ(Call(tabs, GetElement, i, &tab), S_OK);
-        tabsHeard.push_back(heard(tab));
-    }
-    EXPECT_THAT(tabsHeard, ElementsAre(::testing::Pair(Utf8(kTabCaptions[0]), TabItem), ::testing::Pair(Utf8(kTabCaptions[1]), TabItem),
-                                       ::testing::Pair(Utf8(kTabCaptions[2]), TabItem)));
-    for (IUnknown* object : {tabs, all, automation}) object->Release();
+    automation->Release();
 }
 
 }  // namespace
