@@ -1,6 +1,5 @@
 // The Nth platform call of each command fails with each error: reported, nothing torn or left.
 // A killed copy's leftovers wait where each command writes; its tidying may fail on them too.
-#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <regex>
@@ -172,7 +171,6 @@ TEST_F(FaultTest, AFileHeldUpForAMomentIsTriedAgain)
         platform::sys::RecordCalls(true);
         EXPECT_TRUE(RunHandler(commands[command].run));
         const std::vector<platform::sys::Call> calls = platform::sys::Calls();
-        platform::sys::RecordCalls(false);
         auto at = std::find_if(calls.begin(), calls.end(), [&](auto& c) { return std::string(c.kind) == "Open" && c.path == path; });
         EXPECT_TRUE(at != calls.end()) << Utf8(path);
         return static_cast<int>(at - calls.begin()) + 1;
