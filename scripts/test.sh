@@ -191,12 +191,6 @@ run_once() {
   summaries+=("configuration $name: $passed passed, $failed failed, $skipped skipped")
 }
 
-# Wine 8 has no UI Automation (Wine 9 brought it): the case that reads the names through it
-# cannot run there.
-allow_wine8_skips() {
-  allow_skip config 'ScreenReader.UiAutomationGivesTheSameNamesAndControlTypes' "Wine 8 has no UI Automation"
-}
-
 ensure_display
 if [ -n "$is_root" ]; then
   mount_readonly_game
@@ -229,7 +223,6 @@ run_as_this_account() {
       allow_skip all 'FullDiskTest.*' "only root may mount the 256 KiB tmpfs the full-disk tests fill"
     fi
     echo "== configuration $name ($(wine --version))"
-    [ -n "$wine_suffix" ] || allow_wine8_skips
     run_configuration "$name" "$build"
     wineserver -k 2>/dev/null || true
     unset NADESHIRO_FULLDISK
@@ -263,7 +256,6 @@ if [ -n "$is_root" ]; then
     mount_full_disk "$tree/fulldisk" "$player" && user_fulldisk=$tree/fulldisk || user_fulldisk=
     ctest_args=()
     echo "== configuration $a-user-ja ($(wine --version))"
-    allow_wine8_skips
     scripts=$user_run/source/scripts run_configuration "$a-user-ja" "$tree" runuser -u "$player" -- env -i PATH="$user_run/source/scripts/wine-bin:$PATH" \
       HOME="$home" USER="$player" LANG="$LANG" LC_ALL="$LC_ALL" DISPLAY="$DISPLAY" CI="${CI:-}" WINEARCH="$WINEARCH" \
       WINEPREFIX="$tree/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="$WINEDLLOVERRIDES" NADESHIRO_FULLDISK="$user_fulldisk" \

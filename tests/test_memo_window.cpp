@@ -6,7 +6,11 @@
 
 using namespace nadeshiro::ui;
 static HWND C(const wchar_t* name) { return MemoForm().Control(name); }
-static void Show(const std::wstring& folder) { ShowMemoWindow(folder); Pump(); }
+static void Show(const std::wstring& folder)
+{
+    ShowMemoWindow(folder);
+    Pump();
+}
 
 // The version window: one at a time; moved and closed with its close box, it loads afresh at
 // its fixed place. The labels of the memo and version windows are blue (the version's last one

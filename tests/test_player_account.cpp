@@ -15,7 +15,8 @@ static void Chmod(const char* mode, const std::wstring& path)
 TEST(PlayerAccount, WhatTheAccountCannotWriteOrReadIsReportedAndNothingIsLost)
 {
     TestFolder game, backups, backup;
-    MainFields fields; fields.GameFolder = game.Path();
+    MainFields fields;
+    fields.GameFolder = game.Path();
     for (const wchar_t* slot : {L"save00", L"save03", L"save07"}) WriteBytes(game / slot, SlotContent(slot));
     WriteBytes(backup / L"save00", "restored00");
     WriteMemo(backups.Path(), L"最初の思い出");
