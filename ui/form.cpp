@@ -176,7 +176,8 @@ void Form::FitCaption(size_t i)
     HFONT font = font_.get();
     for (LONG size = height;; --size) {
         if (size != height) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (size <= smallest || CaptionOverreach(control, kind == ControlKind::Button, dpi_) <= 0) return;
+        const wchar_t* caption = kind == ControlKind::TabControl ? nullptr : desc_.controls[i].caption;
+        if (size <= smallest || CaptionOverreach(control, caption, font, kind == ControlKind::Button, dpi_) <= 0) return;
         logFont.lfHeight = logFont.lfHeight < 0 ? -(size - 1) : size - 1;
         font = nullptr;
         for (const FontObject& known : smaller_) {

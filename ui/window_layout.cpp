@@ -176,23 +176,21 @@ HFONT CreateJapaneseFont(const wchar_t* face, int points, UINT dpi)
 
 void OverrideJapaneseFace(const wchar_t* face) { g_overrideFace = face != nullptr ? face : L""; }
 
-int CaptionOverreach(HWND control, bool button, UINT dpi)
+int CaptionOverreach(HWND control, const wchar_t* caption, HFONT font, bool button, UINT dpi)
 {
     RECT client{};
     GetClientRect(control, &client);
-    wchar_t kind[32] = {};
-    GetClassNameW(control, kind, 32);
-    if (lstrcmpiW(kind, WC_TABCONTROLW) == 0) {
+    if (caption == nullptr) {
         RECT last{};
         int count = TabCtrl_GetItemCount(control);
         return count > 0 && TabCtrl_GetItemRect(control, count - 1, &last) ? last.right - client.right : 0;
     }
-    std::wstring caption = WindowText(control);
-    if (caption.empty()) return 0;
-    WindowDc dc(control);
-    Selected font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    if (caption[0] == 0) return 0;
+    // A text's width is its font's alone: measured without asking the control for anything.
+    MemoryDc dc(CreateCompatibleDC(nullptr));
+    Selected chosen(dc.get(), font);
     SIZE size{};
-    GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &size);
+    GetTextExtentPoint32W(dc.get(), caption, lstrlenW(caption), &size);
     return size.cx - (client.right - (button ? ScalePixels(8, dpi) : 0));
 }
 

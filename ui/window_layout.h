@@ -37,10 +37,10 @@ HFONT CreateJapaneseFont(const wchar_t* face, int points, UINT dpi);
 // that face (nullptr: the system's own). For tests of the captions in other faces.
 void OverrideJapaneseFace(const wchar_t* face);
 
-// How far a control's caption, in the control's font, reaches past the room the control gives
-// it, in pixels; 0 or less when it fits. A label has its width; a push button draws its caption
-// inside its edges and focus rectangle; a tab control's tabs must end inside it.
-int CaptionOverreach(HWND control, bool button, UINT dpi);
+// How far a control's caption, drawn in font, reaches past the room the control gives it, in
+// pixels; 0 or less when it fits. A label has its width; a push button draws its caption inside
+// its edges and focus rectangle; a tab control's tabs (caption nullptr) must end inside it.
+int CaptionOverreach(HWND control, const wchar_t* caption, HFONT font, bool button, UINT dpi);
 
 // Whether the system shows its high contrast colours.
 bool HighContrast();
