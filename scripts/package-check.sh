@@ -78,7 +78,7 @@ for a in x86 x64; do
   printf 'slot 07\n' >"$game/save07"
   out=$(wine "$build/tests/check_packaged.exe" "$unpacked/$name/nadeshiro.exe" "$game" </dev/null 2>&1) ||
     { printf '%s\n' "$out" >&2; fail "the packaged $a program did not pass its start-up check"; }
-  printf '%s\n' "$out" | grep '^check_packaged: ' || true
+  printf '%s\n' "$out" | grep -E '^\[  (PASSED|FAILED)  \]' | sed "s/^/package-check: $a: /" || true
   wineserver -k 2>/dev/null || true
   checked+=("$a")
 done
