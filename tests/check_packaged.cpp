@@ -13,9 +13,9 @@ static std::wstring Argument(int which)
 {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    SetEnvironmentVariableW(L"NADESHIRO_CHECKED", count >= 3 ? arguments[count - 2 + which] : L"");
+    std::wstring argument = count >= 3 ? arguments[count - 2 + which] : L"";
     LocalFree(arguments);
-    return EnvironmentPath(L"NADESHIRO_CHECKED");  // a Unix path as Wine's Z: drive shows it
+    return WinePath(argument);
 }
 
 // Of this checker's architecture, at most 450 KiB, without symbols or link time, with its icon,

@@ -108,14 +108,19 @@ inline std::string SlotContent(const std::wstring& tag, size_t size = 64)
     while (bytes.size() < size) bytes += Utf8(tag) + ":";
     return bytes.substr(0, size);
 }
-// A Unix path as Wine's Z: drive shows it.
+// A Unix path as Wine's Z: drive shows it; any other path as it is.
+inline std::wstring WinePath(std::wstring path)
+{
+    if (!path.starts_with(L'/')) return path;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return L"Z:" + path;
+}
+// The path an environment variable names, as WinePath gives it.
 inline std::wstring EnvironmentPath(const wchar_t* name)
 {
     std::wstring value(32768, L'\0');
     value.resize(GetEnvironmentVariableW(name, value.data(), 32768));
-    if (!value.starts_with(L'/')) return value;
-    std::replace(value.begin(), value.end(), L'/', L'\\');
-    return L"Z:" + value;
+    return WinePath(value);
 }
 
 // Its handles are the caller's; it starts in folder (the caller's current folder when empty).

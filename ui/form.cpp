@@ -174,9 +174,9 @@ void Form::FitCaption(size_t i)
     GetObjectW(font_.get(), sizeof logFont, &logFont);
     const LONG height = logFont.lfHeight < 0 ? -logFont.lfHeight : logFont.lfHeight, smallest = height * 7 / 10;
     HFONT font = font_.get();
+    const wchar_t* caption = kind == ControlKind::TabControl ? nullptr : desc_.controls[i].caption;
     for (LONG size = height;; --size) {
         if (size != height) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        const wchar_t* caption = kind == ControlKind::TabControl ? nullptr : desc_.controls[i].caption;
         if (size <= smallest || CaptionOverreach(control, caption, font, kind == ControlKind::Button, dpi_) <= 0) return;
         logFont.lfHeight = logFont.lfHeight < 0 ? -(size - 1) : size - 1;
         font = nullptr;
